@@ -1,0 +1,65 @@
+#pragma once
+#include "engine/vector.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct texture_type {
+    std::string name;
+    int16_t width = 0;
+    int16_t height = 0;
+    uint32_t textureId = 0;
+    texture_type* next = nullptr;
+};
+
+struct polygon_type {
+    int32_t a, b, c;
+};
+
+struct mapcoord_type {
+    float u, v;
+};
+
+struct object_type {
+    std::string name;
+    char objectName[20] = {};
+    char textureName[20] = {};
+    int32_t vertexCount = 0;
+    int32_t polygonCount = 0;
+    std::vector<polygon_type> polygons;
+    std::vector<mapcoord_type> mapcoords;
+    std::vector<VECTOR> vertices;
+    int32_t hasCamera = 0;
+    float cameraPosition[3] = {};
+    float cameraTarget[3] = {};
+    float cameraBank = 0;
+    float cameraLens = 0;
+    int32_t hasCameraRanges = 0;
+    float cameraNear = 0;
+    float cameraFar = 0;
+    int32_t hasMapcoords = 0;
+    int32_t hasPolygons = 0;
+    object_type* next = nullptr;
+};
+
+// The asset registries: two singly linked lists, newest first.
+struct gfx_type {
+    texture_type* textures = nullptr;
+    object_type* objects = nullptr;
+};
+
+extern gfx_type gfx;
+
+int getTextureNum(std::string name);
+int getTexture(int index, int what);
+int getObjectNum(std::string name);
+object_type* getObject(int index); // nullptr when there is none
+
+void loadTexture(std::string path, bool, bool);
+bool Load3DS(std::string path);
+long filelength(int fd);
+int Show3DS(int index, int texture);
+
+// Releases every registered asset (reloads and tests; the show never calls it).
+void gfxClear();

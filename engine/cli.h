@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+
+// What the command line asked for. With no option the program is the live
+// show exactly as the script says.
+struct Options {
+    enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check };
+    Mode mode = Live;
+    std::string showDir;    // empty: the working directory
+    bool window = false;    // --window
+    bool mute = false;      // --mute
+    bool dev = false;       // --dev (authoring mode; implies --window)
+    double seconds = 0;     // --scenes / --shot time
+    bool hasStart = false;
+    double start = 0;       // --start
+    int fps = 60;           // --fps
+    std::string file;       // --shot FILE.png
+    std::string out;        // --render OUT
+    bool hasFrom = false, hasTo = false;
+    double from = 0, to = 0; // --render range
+};
+
+// Parses argv. Returns -1 to go on, or the exit status when the program is
+// done (help and version: 0; a usage error: 2, with the usage on stderr).
+int parseCommandLine(int argc, char** argv, Options& opt);
+
+// Seconds to milliseconds, rounded to the nearest ms, halves away from zero.
+int secondsToMs(double seconds);

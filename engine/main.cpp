@@ -1,0 +1,29 @@
+#include "engine/cli.h"
+#include "engine/modes.h"
+
+#include <cerrno>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    Options opt;
+    int status = parseCommandLine(argc, argv, opt);
+    if (status >= 0) return status;
+    if (!opt.showDir.empty() && chdir(opt.showDir.c_str()) != 0) {
+        std::cerr << "tamarack: cannot enter the show folder " << opt.showDir << ": " << std::strerror(errno)
+                  << "\n";
+        return 1;
+    }
+    switch (opt.mode) {
+    case Options::Preprocess: return runPreprocess(opt);
+    case Options::Inspect: return runInspect(opt);
+    case Options::Scenes: return runScenes(opt);
+    case Options::Assets: return runAssets(opt);
+    case Options::Shot: return runShot(opt);
+    case Options::Render: return runRender(opt);
+    case Options::Check: return runCheck(opt);
+    case Options::Live: break;
+    }
+    return runLive(opt);
+}

@@ -1,0 +1,82 @@
+#include "engine/offscreen.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
+#include <cstring>
+
+bool Offscreen::open(int w, int h, std::string& err) {
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        if (SDL_Init(0) != 0 || SDL_VideoInit("offscreen") != 0) {
+            err = std::string("cannot start SDL's offscreen video driver: ") + SDL_GetError();
+            return false;
+        }
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    window = SDL_CreateWindow("Tamarack", 0, 0, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    if (!window) {
+        err = std::string("cannot create an offscreen window: ") + SDL_GetError();
+        return false;
+    }
+    context = SDL_GL_CreateContext(window);
+    if (!context) {
+        err = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+        close();
+        return false;
+    }
+    width = w;
+    height = h;
+    glGenFramebuffers(1, &fbo);
+    glGenRenderbuffers(1, &colorBuffer);
+    glGenRenderbuffers(1, &depthBuffer);
+    glBindRenderbuffer(GL_RENDERBUFFER, colorBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, w, h);
+    glBindRenderbuffer(GL_RENDERBUFFER, depthBuffer);
+    glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, w, h);
+    glBindFramebuffer(GL_FRAMEBUFFER, fbo);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
+    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        err = "the offscreen framebuffer is incomplete";
+        close();
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glViewport(0, 0, w, h);
+    return true;
+}
+
+void Offscreen::close() {
+    if (context) {
+        if (fbo) {
+            glBindFramebuffer(GL_FRAMEBUFFER, 0);
+            glDeleteFramebuffers(1, &fbo);
+            glDeleteRenderbuffers(1, &colorBuffer);
+            glDeleteRenderbuffers(1, &depthBuffer);
+        }
+        SDL_GL_DeleteContext(context);
+    }
+    if (window) SDL_DestroyWindow(window);
+    fbo = colorBuffer = depthBuffer = 0;
+    context = nullptr;
+    window = nullptr;
+}
+
+void Offscreen::readRGB(std::vector<uint8_t>& out) const {
+    const size_t row = static_cast<size_t>(width) * 3;
+    out.resize(row * height);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glFinish();
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, out.data());
+    // GL delivers the bottom row first; flip in place.
+    std::vector<uint8_t> tmp(row);
+    for (int y = 0; y < height / 2; ++y) {
+        uint8_t* a = out.data() + y * row;
+        uint8_t* b = out.data() + (height - 1 - y) * row;
+        std::memcpy(tmp.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, tmp.data(), row);
+    }
+}

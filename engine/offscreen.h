@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SDL_Window;
+
+// An OpenGL context without anything on screen: SDL's `offscreen` video driver
+// and a framebuffer object of the frame's size, read back top row first.
+class Offscreen {
+  public:
+    SDL_Window* window = nullptr;
+    void* context = nullptr;
+    unsigned fbo = 0, colorBuffer = 0, depthBuffer = 0;
+    int width = 0, height = 0;
+
+    // Opens the context and binds the framebuffer; on failure returns false
+    // with the reason in err.
+    bool open(int w, int h, std::string& err);
+    void close();
+    // The frame as 8-bit RGB, width * height * 3 bytes, top row first.
+    void readRGB(std::vector<uint8_t>& out) const;
+
+    ~Offscreen() { close(); }
+};

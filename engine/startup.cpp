@@ -1,0 +1,87 @@
+#include "engine/config.h"
+#include "engine/startup.h"
+#include "engine/timer.h"
+#include "render/camera.h"
+#include "render/light.h"
+#include "script/script.h"
+
+#include <GL/gl.h>
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+Overrides overrides;
+static SDL_GLContext glContext = nullptr;
+
+void Overrides::apply() const {
+    if (window) einit.windowed = 1;
+    if (mute) einit.soundOn = 0;
+}
+
+bool openScript() {
+    script.init("data/script.txt");
+    if (!script.opened) {
+        std::fprintf(stderr, "tamarack: cannot open data/script.txt: %s\n", script.openError.c_str());
+        return false;
+    }
+    overrides.apply();
+    return true;
+}
+
+void CInit::init() {
+    defaults();
+    if (!openScript()) std::exit(1);
+    window();
+    opengl();
+    camera.init();
+    dir();
+    timer.init();
+}
+
+static bool invisibleDriver(const char* name) {
+    return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
+}
+
+void CInit::window() {
+    const bool fullscreen = windowed == 0;
+    auto fail = [&](const char* reason) {
+        std::fprintf(stderr, "tamarack: cannot open a %dx%d %s OpenGL display: %s\n", videoWidth, videoHeight,
+                     fullscreen ? "full-screen" : "windowed", reason);
+        SDL_Quit();
+        std::exit(1);
+    };
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(SDL_GetError());
+    // SDL falls back to drivers that show nothing when no display is reachable;
+    // a show nobody can see would run for ever, so that counts as no display
+    // unless the user asked for such a driver.
+    const char* asked = std::getenv("SDL_VIDEODRIVER");
+    if (invisibleDriver(SDL_GetCurrentVideoDriver()) && !(asked && *asked)) fail("no display is reachable");
+    if (windowed == 1) {
+        videoFlags &= ~kFullscreenFlag;
+    } else {
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    Uint32 flags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN : 0);
+    screen = SDL_CreateWindow("Tamarack", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, videoWidth, videoHeight,
+                              flags);
+    if (!screen) fail(SDL_GetError());
+    glContext = SDL_GL_CreateContext(screen);
+    if (!glContext) fail(SDL_GetError());
+    SDL_SetWindowTitle(screen, "Tamarack");
+    if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
+}
+
+void CInit::opengl() {
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_DEPTH_TEST);
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    light.init();
+    light.setLight(0, 0, 0.5f, 0.5f, 0.5f, 1.0f);
+    light.setLight(0, 1, 1.0f, 1.0f, 1.0f, 1.0f);
+    light.initLight(0);
+    light.deinit();
+}

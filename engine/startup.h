@@ -1,0 +1,15 @@
+#pragma once
+
+// Command-line switches that win over the script's options.
+struct Overrides {
+    bool window = false; // --window
+    bool mute = false;   // --mute
+    void apply() const;  // onto einit, after the options pass
+};
+
+extern Overrides overrides;
+
+// Loads data/script.txt into `script` and applies the overrides. When the file
+// cannot be opened, prints "tamarack: cannot open data/script.txt: REASON" on
+// stderr and returns false.
+bool openScript();

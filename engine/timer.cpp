@@ -1,0 +1,25 @@
+#include "engine/timer.h"
+
+#include <SDL.h>
+
+CTimer timer;
+
+void CTimer::init() {
+    frame = 0;
+    if (fps > 0) {
+        elapsed = origin;
+        return;
+    }
+    start = SDL_GetTicks();
+}
+
+void CTimer::getTime() {
+    if (fps > 0) {
+        ++frame;
+        elapsed = origin + frameTime(frame, fps);
+        return;
+    }
+    SDL_Delay(1);
+    // Two 32-bit tick values, subtracted modulo 2^32 and read as signed.
+    elapsed = static_cast<int32_t>(SDL_GetTicks() - start);
+}

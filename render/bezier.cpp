@@ -1,0 +1,4 @@
+#include "timeline/scene.h"
+
+// PLACEHOLDER: the Bezier effect lands with the render work.
+void CBezier::Bezier() {}

@@ -1,0 +1,13 @@
+#include "engine/modes.h"
+
+#include <cstdio>
+
+// PLACEHOLDER: this mode is not built yet.
+int runShot(const Options&) {
+    std::fprintf(stderr, "tamarack: this mode is not built yet\n");
+    return 2;
+}
+int runRender(const Options&) {
+    std::fprintf(stderr, "tamarack: this mode is not built yet\n");
+    return 2;
+}

@@ -1,0 +1,9 @@
+#include "engine/modes.h"
+
+#include <cstdio>
+
+// PLACEHOLDER: this mode is not built yet.
+int runPreprocess(const Options&) {
+    std::fprintf(stderr, "tamarack: this mode is not built yet\n");
+    return 2;
+}

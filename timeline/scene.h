@@ -1,0 +1,92 @@
+#pragma once
+#include <cstdint>
+
+// One step of a sync track: the template track whose contents the synced
+// record takes, and how long the step lasts in ms.
+struct SYNC {
+    int32_t track;
+    int32_t length;
+};
+
+// A scene record: what is drawn, the GL switches around it, its time span and
+// every animatable property as Start, End, current Value and an Interp flag.
+// A plain value record: copying it field by field is a correct copy.
+class CScene {
+  public:
+    // Switches and interpolation flags.
+    bool blend = false;
+    bool envmap = false;
+    bool wireframe = false;
+    bool reflect = false;
+    bool rotateInterp = false;
+    bool translateInterp = false;
+    bool scaleInterp = false;
+    bool moveInterp = false;
+    bool colorInterp = false;
+    bool angleInterp = false;
+    bool objectInterp = false;
+    bool opacityInterp = false;
+    bool rotate = false;
+    bool translate = false;
+    bool scale = false;
+    bool move = false;
+    bool blendFunc = false;
+    bool color = false;
+    bool opacity = false;
+    bool mask = false;
+    bool maskInterp = false;
+    bool sync = false;
+    bool insync = false;
+    bool center = false;
+
+    // Timing, identity and integer values.
+    int32_t duration = 0;
+    int32_t startTime = 0;
+    int32_t endTime = 0;
+    int32_t syncEndTime = 0;
+    int32_t track = 0;
+    int32_t type = 0;
+    int32_t objectValue = 0;
+    int32_t objectStart = 0;
+    int32_t objectEnd = 0;
+    int32_t maskValue = 0;
+    int32_t maskStart = 0;
+    int32_t maskEnd = 0;
+    int32_t blendSrc = 0;
+    int32_t blendDst = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t syncTrack = 0;
+    int32_t syncPosition = 0;
+    int32_t syncStepEnd = 0;
+    int32_t kind = 0;
+
+    // Single-precision values.
+    float opacityValue = 0, opacityStart = 0, opacityEnd = 0;
+    float angleValue = 0, angleStart = 0, angleEnd = 0;
+    float progress = 0;
+    float colorValue[3] = {}, colorStart[3] = {}, colorEnd[3] = {};
+    float axisValue[3] = {}, axisStart[3] = {}, axisEnd[3] = {};
+    float scaleValue[3] = {}, scaleStart[3] = {}, scaleEnd[3] = {};
+    float translateValue[3] = {}, translateStart[3] = {}, translateEnd[3] = {};
+    float moveValue[2] = {}, moveStart[2] = {}, moveEnd[2] = {};
+
+    // Take over the contents of a template (everything but the sync state,
+    // the current values, width and height).
+    void copy(const CScene& source);
+
+    bool isRunning() const;
+    void timeUpdate();
+    template <typename T> T valuePosition(T start, T end) const;
+    void typeUpdate();
+    void objUpdate(); // value half: translation, scale, the opacity rule
+    void imgUpdate();
+};
+
+// The Bezier effect: a scene record with one drawing operation.
+class CBezier : public CScene {
+  public:
+    void Bezier(); // drawn by the renderer
+};
+
+extern CBezier scene1;
