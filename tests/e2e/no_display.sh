@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Without a display the live show fails with one line naming what failed, and
+# status 1; a show folder that cannot be entered is refused the same way.
+set -u
+bin=$1
+show=$(mktemp -d)
+trap 'rm -rf "$show"' EXIT
+mkdir -p "$show/data"
+printf '@sync\n' >"$show/data/script.txt"
+fail() { echo "FAIL: $*"; exit 1; }
+
+err=$(cd "$show" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 10 "$bin" 2>&1 >/dev/null)
+st=$?
+[ "$st" -eq 1 ] || fail "status $st without a display (want 1)"
+[ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] || fail "more than one line: $err"
+case "$err" in
+  "tamarack: cannot open a 640x480 full-screen OpenGL display: "*) ;;
+  *) fail "unexpected message: $err" ;;
+esac
+
+err=$(cd "$show" && env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 10 "$bin" --window 2>&1 >/dev/null)
+case "$err" in
+  "tamarack: cannot open a 640x480 windowed OpenGL display: "*) ;;
+  *) fail "unexpected message with --window: $err" ;;
+esac
+
+err=$("$bin" "$show/nowhere" 2>&1 >/dev/null); st=$?
+[ "$st" -eq 1 ] || fail "status $st for a missing show folder"
+case "$err" in
+  "tamarack: cannot enter the show folder $show/nowhere: No such file or directory") ;;
+  *) fail "unexpected message for a missing folder: $err" ;;
+esac
+
+"$bin" --no-such-option >/dev/null 2>&1; st=$?
+[ "$st" -eq 2 ] || fail "status $st for an unknown option (want 2)"
+"$bin" --help | grep -q -- '--window' || fail "--help does not list --window"
+"$bin" --version | grep -q '^tamarack ' || fail "--version"
+echo "no_display: ok"

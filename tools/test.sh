@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what Tamarack needs, builds it and runs every test: the unit and
+# end-to-end tests, the same again under AddressSanitizer + UBSan, and short
+# libFuzzer runs on every parser of outside input (FUZZ_SECONDS each, default 30).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-30}
+
+tools/install-deps.sh
+
+echo "== build and test"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== build and test with AddressSanitizer + UBSan"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMARACK_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== fuzz each parser for ${fuzz_seconds} s"
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAMARACK_FUZZ=ON \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+cmake --build build-fuzz -j"$jobs"
+fuzzers=(build-fuzz/tests/fuzz/fuzz_*)
+for f in "${fuzzers[@]}"; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus=build-fuzz/corpus-$name
+  mkdir -p "$corpus"
+  seeds=()
+  [ -d "tests/fuzz/seeds/$name" ] && seeds=("tests/fuzz/seeds/$name")
+  echo "-- $name"
+  "$f" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+done
+echo "fuzzing: ${#fuzzers[@]} targets, no crash"
