@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <unistd.h>
 
 Overrides overrides;
 static SDL_GLContext glContext = nullptr;
@@ -43,6 +45,29 @@ static bool invisibleDriver(const char* name) {
     return name && (std::strcmp(name, "offscreen") == 0 || std::strcmp(name, "dummy") == 0);
 }
 
+static bool announced(const char* var) {
+    const char* v = std::getenv(var);
+    return v && *v;
+}
+
+// The compiled-in video drivers that can reach a display from here, in SDL's
+// order of preference, as a comma-separated list.
+static std::string reachableDrivers() {
+    std::string list;
+    for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+        const char* name = SDL_GetVideoDriver(i);
+        bool ok = false;
+        if (std::strcmp(name, "x11") == 0) ok = announced("DISPLAY");
+        else if (std::strcmp(name, "wayland") == 0) ok = announced("WAYLAND_DISPLAY");
+        else if (std::strcmp(name, "kmsdrm") == 0)
+            ok = !announced("DISPLAY") && !announced("WAYLAND_DISPLAY") && access("/dev/dri/card0", R_OK | W_OK) == 0;
+        if (!ok) continue;
+        if (!list.empty()) list += ",";
+        list += name;
+    }
+    return list;
+}
+
 void CInit::window() {
     const bool fullscreen = windowed == 0;
     auto fail = [&](const char* reason) {
@@ -51,12 +76,19 @@ void CInit::window() {
         SDL_Quit();
         std::exit(1);
     };
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(SDL_GetError());
     // SDL falls back to drivers that show nothing when no display is reachable;
     // a show nobody can see would run for ever, so that counts as no display
-    // unless the user asked for such a driver.
+    // unless the user asked for such a driver. Unless SDL_VIDEODRIVER names one,
+    // only the drivers whose display is announced are tried.
     const char* asked = std::getenv("SDL_VIDEODRIVER");
-    if (invisibleDriver(SDL_GetCurrentVideoDriver()) && !(asked && *asked)) fail("no display is reachable");
+    const bool userChose = asked && *asked;
+    if (!userChose) {
+        std::string candidates = reachableDrivers();
+        if (candidates.empty()) fail("no display is reachable (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, candidates.c_str());
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(SDL_GetError());
+    if (invisibleDriver(SDL_GetCurrentVideoDriver()) && !userChose) fail("no display is reachable");
     if (windowed == 1) {
         videoFlags &= ~kFullscreenFlag;
     } else {
