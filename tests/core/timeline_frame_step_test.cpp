@@ -1,0 +1,287 @@
+#include "engine/engine.h"
+#include "engine/timer.h"
+#include "script/script.h"
+#include "timeline/frame_step.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <new>
+#include <vector>
+
+// Counts the heap allocations of this test binary; only the allocation test
+// reads the counter. Weak, so that another replacement in the binary wins (the
+// test then notices that nothing is counted and skips).
+namespace {
+std::atomic<long> allocations{0};
+}
+__attribute__((weak)) void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+__attribute__((weak)) void operator delete(void* p) noexcept {
+    std::free(p);
+}
+__attribute__((weak)) void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+class FrameStep : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        script.reset();
+        scene1 = CBezier{};
+        engine = CMain{};
+        timer.useReal();
+        timer.elapsed = 0;
+    }
+    void TearDown() override { script.reset(); }
+
+    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) {
+        for (auto [time, text] : list) {
+            script.times.push_back(time);
+            script.commands.push_back(text);
+        }
+    }
+    void frame(int32_t now) {
+        timer.elapsed = now;
+        stepFrame();
+    }
+    // The synced record: the one whose command gave `sync`.
+    const CScene* synced() const {
+        for (const CScene& s : script.scenes)
+            if (s.sync) return &s;
+        return nullptr;
+    }
+    std::vector<int32_t> tracks() const {
+        std::vector<int32_t> t;
+        for (const CScene& s : script.scenes)
+            t.push_back(s.track);
+        return t;
+    }
+};
+
+} // namespace
+
+TEST_F(FrameStep, ALateGroupIsInterpretedOneGroupPerFrame) {
+    commands({{1000, "1000 track 1 duration 5000"},
+              {1000, "1000 track 2 duration 5000"},
+              {2000, "2000 track 3 duration 1000 opacity 0 to 1"}});
+    frame(0);
+    EXPECT_EQ(script.current, 0u);
+    frame(2500);
+    EXPECT_EQ(script.current, 2u);
+    EXPECT_EQ(tracks(), (std::vector<int32_t>{2, 1}));
+    frame(2516);
+    EXPECT_EQ(script.current, 3u);
+    ASSERT_EQ(tracks(), (std::vector<int32_t>{3, 2, 1}));
+    // Created late, it keeps its scripted start and is part of the way through.
+    EXPECT_EQ(script.scenes[0].startTime, 2000);
+    EXPECT_FLOAT_EQ(script.scenes[0].progress, 0.484f);
+    EXPECT_FLOAT_EQ(script.scenes[0].opacityValue, 0.516f);
+}
+
+TEST_F(FrameStep, RecordsWithoutDurationAreErasedInTheirFirstFrameUnlessTemplates) {
+    commands({{0, "0 track 3 type 1"}, {0, "0 track 2 type 1 insync"}, {0, "0 track 1 duration 0"}});
+    frame(0);
+    ASSERT_EQ(tracks(), (std::vector<int32_t>{2}));
+    EXPECT_FALSE(script.scenes[0].isRunning());
+    for (int32_t now = 16; now < 10000; now += 16)
+        frame(now);
+    EXPECT_EQ(tracks(), (std::vector<int32_t>{2})); // a template stays, undrawn
+}
+
+TEST_F(FrameStep, NeighboursThatEndTogetherAreBothErasedAndTheNextIsStillUpdated) {
+    commands({{0, "0 track 4 duration 5000"},
+              {0, "0 track 3 duration 1000"},
+              {0, "0 track 2 duration 1000"},
+              {0, "0 track 1 duration 3000 type 1 move 0 0 to 100 0"}});
+    frame(0);
+    ASSERT_EQ(tracks(), (std::vector<int32_t>{4, 3, 2, 1}));
+    frame(1500);
+    ASSERT_EQ(tracks(), (std::vector<int32_t>{4, 1}));
+    EXPECT_EQ(script.scenes[1].progress, 0.5f);
+    EXPECT_EQ(script.scenes[1].moveValue[0], 50.0f);
+}
+
+TEST_F(FrameStep, ArmingCountsFromNowAndReArmingFromTheScheduledEnd) {
+    script.syncTracks = {{{5, 500}, {6, 500}}};
+    commands({{0, "0 track 5 type 1 object 50 insync"},
+              {0, "0 track 6 type 1 object 60 insync"},
+              {2000, "2000 track 1 type 1 object 10 duration 10000 sync 0"}});
+    frame(0);
+    frame(2000);
+    const CScene* s = synced();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->objectValue, 50);
+    EXPECT_EQ(s->track, 5); // took the template's track, kept its place
+    EXPECT_EQ((std::array{s->startTime, s->endTime, s->syncStepEnd}), (std::array{2000, 2500, 2500}));
+    EXPECT_EQ(s->syncEndTime, 12000);
+    frame(2400);
+    EXPECT_EQ(s->syncPosition, 1);
+    frame(2513);
+    EXPECT_EQ(s->objectValue, 60);
+    EXPECT_EQ((std::array{s->startTime, s->endTime, s->syncStepEnd}), (std::array{2513, 3000, 3000}));
+    EXPECT_EQ(s->progress, 1.0f);
+    EXPECT_EQ(s->syncPosition, 2); // wrapped to 0 in the next frame
+    frame(2600);
+    EXPECT_EQ(s->syncPosition, 0);
+    EXPECT_FLOAT_EQ(s->progress, 1.0f - 87.0f / 487.0f);
+}
+
+TEST_F(FrameStep, StepsCycleThroughTheTrack) {
+    struct Case {
+        std::vector<SYNC> track;
+        std::vector<int32_t> shown; // object shown in each 100 ms step
+    } cases[] = {
+        {{{7, 100}, {8, 100}, {9, 100}}, {70, 80, 90, 70, 80, 90, 70}},
+        {{{8, 100}}, {80, 80, 80, 80}},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        script.syncTracks = {c.track};
+        commands({{0, "0 track 7 type 1 object 70 insync"},
+                  {0, "0 track 8 type 1 object 80 insync"},
+                  {0, "0 track 9 type 1 object 90 insync"},
+                  {1000, "1000 track 1 type 1 object 10 duration 100000 sync 0"}});
+        std::vector<int32_t> shown;
+        for (int32_t now = 0; now < 1000 + 100 * static_cast<int32_t>(c.shown.size()); now += 10) {
+            frame(now);
+            if (now >= 1000 && now % 100 == 50) shown.push_back(synced()->objectValue);
+        }
+        EXPECT_EQ(shown, c.shown) << c.track.size() << " steps";
+        EXPECT_EQ(synced()->syncStepEnd, 1000 + 100 * static_cast<int32_t>(c.shown.size()));
+    }
+}
+
+TEST_F(FrameStep, NoTemplateAtArmingShowsTheRecordItselfToTheEnd) {
+    script.syncTracks = {{{42, 300}, {5, 300}}};
+    commands({{0, "0 track 5 type 1 object 50 insync"},
+              {1000, "1000 track 1 type 1 object 10 duration 2000 sync 0"}});
+    std::vector<int32_t> seen;
+    for (int32_t now = 0; now < 3000; now += 20) {
+        frame(now);
+        if (now >= 1000) seen.push_back(synced()->objectValue);
+    }
+    const CScene* s = synced();
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 10), static_cast<long>(seen.size()));
+    EXPECT_EQ((std::array{s->startTime, s->endTime, s->track}), (std::array{1000, 3000, 1}));
+    frame(3000);
+    EXPECT_EQ(synced(), nullptr);
+}
+
+TEST_F(FrameStep, NoTemplateAtReArmingTakesNoTimeAndTheNextStepFollows) {
+    script.syncTracks = {{{5, 500}, {42, 500}, {6, 500}}};
+    commands({{0, "0 track 5 type 1 object 50 insync"},
+              {0, "0 track 6 type 1 object 60 insync"},
+              {1000, "1000 track 1 type 1 object 10 duration 9000 sync 0"}});
+    frame(0);
+    frame(1000);
+    frame(1500); // step 1 has no template: contents and times stay
+    const CScene* s = synced();
+    EXPECT_EQ(s->objectValue, 50);
+    EXPECT_EQ(s->endTime, 1500);
+    EXPECT_EQ(s->progress, 0.0f);
+    frame(1516); // step 2 is taken at once, on the old schedule
+    EXPECT_EQ(s->objectValue, 60);
+    EXPECT_EQ((std::array{s->startTime, s->endTime}), (std::array{1516, 2000}));
+}
+
+TEST_F(FrameStep, ZeroLengthStepsGiveFiniteValues) {
+    script.syncTracks = {{{5, 0}, {6, 0}}};
+    commands({{0, "0 track 5 type 1 object 50 opacity 0 to 1 insync"},
+              {0, "0 track 6 type 1 object 60 opacity 0 to 1 insync"},
+              {1000, "1000 track 1 type 1 duration 1000 sync 0"}});
+    frame(0);
+    for (int32_t now : {1000, 1010, 1020}) {
+        frame(now);
+        const CScene* s = synced();
+        EXPECT_EQ(s->startTime, now); // re-armed every frame: the steps take no time
+        EXPECT_EQ(s->endTime, 1000);
+        EXPECT_EQ(s->progress, 1.0f) << now;
+        EXPECT_EQ(s->opacityValue, 0.0f) << now;
+    }
+}
+
+TEST_F(FrameStep, ASyncTrackThatDoesNotExistOrIsEmptyMeansNotSynced) {
+    for (const char* sync : {"sync 3", "sync -1", "sync 1"}) {
+        SetUp();
+        script.syncTracks = {{{5, 100}}, {}};
+        std::string command =
+            std::string("1000 track 1 type 1 object 10 duration 500 opacity 0 to 1 ") + sync;
+        commands({{0, "0 track 5 type 1 object 50 insync"}, {1000, command.c_str()}});
+        frame(0);
+        frame(1000);
+        ASSERT_EQ(script.scenes.size(), 2u) << sync;
+        const CScene& s = script.scenes[1];
+        EXPECT_FALSE(s.sync) << sync;
+        frame(1250);
+        EXPECT_EQ(s.objectValue, 10) << sync;
+        EXPECT_EQ(s.opacityValue, 0.5f) << sync;
+        frame(1499);
+        EXPECT_EQ(script.scenes.size(), 2u) << sync;
+        frame(1500);
+        EXPECT_EQ(script.scenes.size(), 1u) << sync;
+    }
+}
+
+TEST_F(FrameStep, BezierRecordsUpdateScene1) {
+    commands({{1000, "1000 scene 1 duration 1000 angle 0 to 90"}});
+    frame(1000);
+    frame(1500);
+    EXPECT_EQ(scene1.progress, 0.5f);
+    EXPECT_EQ(scene1.angleValue, 45.0f);
+}
+
+TEST_F(FrameStep, ModelsAndImagesGetTheirOwnUpdates) {
+    commands({{0, "0 track 2 type 0 duration 1000 translate 0 0 0 to 10 0 0"},
+              {0, "0 track 1 type 1 duration 1000 move 0 0 to 10 0"}});
+    frame(500);
+    EXPECT_EQ(script.scenes[0].translateValue[0], 5.0f);
+    EXPECT_EQ(script.scenes[0].opacityValue, 1.0f); // no opacity switch: opaque
+    EXPECT_EQ(script.scenes[1].moveValue[0], 5.0f);
+    EXPECT_EQ(script.scenes[1].translateValue[0], 0.0f);
+}
+
+TEST_F(FrameStep, SteadyStateFramesDoNotAllocate) {
+    script.syncTracks = {{{5, 100}, {6, 50}}};
+    commands({{0, "0 track 5 type 1 object 50 insync"},
+              {0, "0 track 6 type 0 object 60 insync"},
+              {0, "0 track 3 type 0 duration 900000 translate 0 0 0 to 1 1 1"},
+              {0, "0 track 2 scene 1 duration 900000"},
+              {0, "0 track 1 type 1 duration 900000 sync 0"},
+              {950000, "950000 end"}});
+    frame(0);
+    const CScene* data = script.scenes.data();
+    const size_t capacity = script.scenes.capacity();
+
+    long before = allocations.load();
+    ::operator delete(::operator new(16)); // a call, not a new-expression: never elided
+    if (allocations.load() == before) GTEST_SKIP() << "another operator new replacement is in this binary";
+
+    before = allocations.load();
+    for (int i = 1; i <= 10000; ++i)
+        frame(i * 16);
+    EXPECT_EQ(allocations.load(), before);
+    EXPECT_EQ(script.scenes.data(), data);
+    EXPECT_EQ(script.scenes.capacity(), capacity);
+    EXPECT_EQ(script.scenes.size(), 5u);
+}
+
+TEST_F(FrameStep, SimulateStopsAtAnEndAndOtherwiseLeavesTheClockAtTheTarget) {
+    timer.useVirtual(60);
+    timer.init();
+    commands({{500, "500 track 1 duration 10000"}, {3000, "3000 end"}});
+    EXPECT_TRUE(simulateUntil(1005));
+    EXPECT_EQ(timer.elapsed, 1005);
+    EXPECT_EQ(script.scenes.size(), 1u);
+    EXPECT_FALSE(simulateUntil(5000));
+    EXPECT_TRUE(engine.ended);
+    EXPECT_EQ(engine.endedAt, 3000); // frame 180 at 60 fps
+    timer.useReal();
+}
