@@ -15,7 +15,9 @@ void CCamera::add(VECTOR* target, const VECTOR* delta) {
     target->z += delta->z;
 }
 
-void CCamera::translate(float x, float y, float z, bool relative) { translate(VECTOR{x, y, z}, relative); }
+void CCamera::translate(float x, float y, float z, bool relative) {
+    translate(VECTOR{x, y, z}, relative);
+}
 
 void CCamera::translate(VECTOR v, bool relative) {
     if (relative)
@@ -24,7 +26,9 @@ void CCamera::translate(VECTOR v, bool relative) {
         position = v;
 }
 
-void CCamera::rotate(float x, float y, float z, bool relative) { rotate(VECTOR{x, y, z}, relative); }
+void CCamera::rotate(float x, float y, float z, bool relative) {
+    rotate(VECTOR{x, y, z}, relative);
+}
 
 void CCamera::rotate(VECTOR v, bool relative) {
     if (relative)

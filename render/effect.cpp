@@ -1,14 +1,32 @@
 #include "render/effect.h"
 
 #include "engine/config.h"
+#include "render/camera.h"
+#include "render/scene_gl.h"
+#include "script/script.h"
+#include "timeline/frame_step.h"
 
 #include <GL/gl.h>
 #include <SDL.h>
 
-// PLACEHOLDER: the frame renderer lands with the render work.
 CEffect effect;
 
 void CEffect::DrawGLScene() {
+    // Full screen: park the pointer out of the way (fixed position).
+    if (einit.windowed == 0 && einit.screen) SDL_WarpMouseInWindow(einit.screen, 1024, 768);
+
+    glEnable(GL_LINE_SMOOTH);
+    glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
+    glLineWidth(3.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    loadPerspective();
+
+    // The interpreter call, the sync bookkeeping, the erasing and every
+    // running record's current values.
+    stepFrame();
+
+    for (const CScene& s : script.scenes)
+        if (s.isRunning()) drawScene(s);
+
     if (present && einit.screen) SDL_GL_SwapWindow(einit.screen);
 }

@@ -6,11 +6,14 @@ CLight light;
 
 void CLight::init() {
     const unsigned codes[6] = {GL_AMBIENT, GL_DIFFUSE, GL_SPECULAR, GL_SHININESS, GL_EMISSION, GL_POSITION};
-    for (int i = 0; i < 6; ++i) parameterCodes[i] = codes[i];
+    for (int i = 0; i < 6; ++i)
+        parameterCodes[i] = codes[i];
     glEnable(GL_LIGHTING);
 }
 
-void CLight::deinit() { glDisable(GL_LIGHTING); }
+void CLight::deinit() {
+    glDisable(GL_LIGHTING);
+}
 
 void CLight::setLight(int number, int slot, const float* values) {
     setLight(number, slot, values[0], values[1], values[2], values[3]);
@@ -25,7 +28,9 @@ void CLight::setLight(int number, int slot, float a, float b, float c, float d) 
     parameterSet[number][slot] = 1;
 }
 
-void CLight::unsetLight(int number, int slot) { parameterSet[number][slot] = 0; }
+void CLight::unsetLight(int number, int slot) {
+    parameterSet[number][slot] = 0;
+}
 
 void CLight::initLight(int number) {
     for (int slot = 0; slot < 6; ++slot) {
@@ -37,4 +42,6 @@ void CLight::initLight(int number) {
     glEnable(GL_LIGHT0 + number);
 }
 
-void CLight::deinitLight(int number) { glDisable(GL_LIGHT0 + number); }
+void CLight::deinitLight(int number) {
+    glDisable(GL_LIGHT0 + number);
+}

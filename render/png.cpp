@@ -1,0 +1,61 @@
+#include "render/png.h"
+
+#include <cerrno>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <png.h>
+
+namespace {
+struct PngError {
+    std::string message;
+};
+
+void onError(png_structp png, png_const_charp msg) {
+    static_cast<PngError*>(png_get_error_ptr(png))->message = msg;
+    png_longjmp(png, 1);
+}
+
+void onWarning(png_structp, png_const_charp) {}
+} // namespace
+
+bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb, std::string& err) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        err = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    PngError failure;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onError, onWarning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info) {
+        png_destroy_write_struct(&png, nullptr);
+        std::fclose(f);
+        std::remove(path.c_str());
+        err = "cannot write " + path + ": out of memory";
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        std::fclose(f);
+        std::remove(path.c_str());
+        err = "cannot write " + path + ": " + failure.message;
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, rgb + static_cast<size_t>(y) * row);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    if (std::fclose(f) != 0) {
+        err = "cannot write " + path + ": " + std::strerror(errno);
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}

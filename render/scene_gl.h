@@ -1,0 +1,33 @@
+#pragma once
+#include "timeline/scene.h"
+
+// The OpenGL half of drawing one running scene record whose current values
+// (progress, typeUpdate, objUpdate or imgUpdate) have already been computed
+// for this frame. Every function expects the frame's conventions: the matrix
+// mode is GL_PROJECTION and holds the frustum and the camera transform.
+
+// The blend, wireframe and environment-mapping switches of a record, turned
+// on before it is drawn and off afterwards.
+void sceneSwitchesOn(const CScene& s);
+void sceneSwitchesOff(const CScene& s);
+
+// Switches on, the drawing by kind and type, switches off.
+void drawScene(const CScene& s);
+
+// A model: colour, translate, rotate, scale, then Show3DS, with the matrix and
+// the colour saved around it.
+void objectPass(const CScene& s);
+// The colour and the transforms of a model onto the current matrix.
+void objectColorAndTransform(const CScene& s);
+
+// A textured 2D layer in window pixels, screen W x H = einit's screen size.
+void imagePass(const CScene& s);
+
+// The rectangle of an image layer, in window pixels (origin bottom-left).
+struct ImageRect {
+    float x0, y0, x1, y1;
+};
+ImageRect imageRect(const CScene& s, int screenWidth, int screenHeight);
+
+// Loads the perspective frustum onto the projection matrix, then the camera.
+void loadPerspective();
