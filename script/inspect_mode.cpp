@@ -1,9 +1,72 @@
+#include "engine/config.h"
 #include "engine/modes.h"
+#include "script/script.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
 
-// PLACEHOLDER: this mode is not built yet.
-int runInspect(const Options&) {
-    std::fprintf(stderr, "tamarack: this mode is not built yet\n");
-    return 2;
+using nlohmann::ordered_json;
+
+// Writes compact JSON with ", " and ": " between items, keys in insertion
+// order. Bytes of the script that are not UTF-8 come out as U+FFFD.
+static void write(const ordered_json& j, std::string& out) {
+    if (j.is_object()) {
+        out += '{';
+        bool first = true;
+        for (const auto& [key, value] : j.items()) {
+            if (!first) out += ", ";
+            first = false;
+            out += ordered_json(key).dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+            out += ": ";
+            write(value, out);
+        }
+        out += '}';
+    } else if (j.is_array()) {
+        out += '[';
+        for (size_t i = 0; i < j.size(); ++i) {
+            if (i) out += ", ";
+            write(j[i], out);
+        }
+        out += ']';
+    } else {
+        out += j.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+    }
+}
+
+// --inspect: the configuration after the options pass and the command-line
+// overrides, the sync tracks and the timed commands, as one JSON object.
+int runInspect(const Options& opt) {
+    if (!loadScript(opt)) return 1;
+    ordered_json config = ordered_json::object();
+    config["windowed"] = einit.windowed;
+    config["soundOn"] = einit.soundOn;
+    config["anaglyphic"] = einit.anaglyphic;
+    config["gui"] = einit.gui;
+    config["screenWidth"] = einit.screenWidth;
+    config["screenHeight"] = einit.screenHeight;
+    config["videoWidth"] = einit.videoWidth;
+    config["videoHeight"] = einit.videoHeight;
+
+    ordered_json tracks = ordered_json::array();
+    for (const std::vector<SYNC>& track : script.syncTracks) {
+        ordered_json steps = ordered_json::array();
+        for (const SYNC& s : track)
+            steps.push_back(ordered_json{{"track", s.track}, {"length", s.length}});
+        tracks.push_back(steps);
+    }
+
+    ordered_json commands = ordered_json::array();
+    for (size_t i = 0; i < script.commands.size(); ++i)
+        commands.push_back(ordered_json{{"time", script.times[i]}, {"text", script.commands[i]}});
+
+    ordered_json all = ordered_json::object();
+    all["config"] = config;
+    all["syncTracks"] = tracks;
+    all["commands"] = commands;
+    std::string out;
+    write(all, out);
+    out += '\n';
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }

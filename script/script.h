@@ -27,8 +27,9 @@ class CScript {
     std::vector<int> lineNumbers;  // physical line of each entry of lines
     std::vector<int> commandLines; // physical line of each entry of commands
     std::vector<Diagnostic> diagnostics;
-    bool opened = false;    // whether init() could open the file
-    std::string openError;  // strerror text when it could not
+    bool opened = false;                // whether init() could open the file
+    std::string openError;              // strerror text when it could not
+    std::vector<std::string> keptLines; // lines as loading left them, before the options pass
 
     void init(const char* path);
     void defineInit();
