@@ -4,7 +4,9 @@
 #include <cmath>
 #include <iostream>
 
-int secondsToMs(double seconds) { return static_cast<int>(std::llround(seconds * 1000.0)); }
+int secondsToMs(double seconds) {
+    return static_cast<int>(std::llround(seconds * 1000.0));
+}
 
 int parseCommandLine(int argc, char** argv, Options& opt) {
     CLI::App app{"Tamarack plays the timed audiovisual show in SHOW_DIR/data: the script "
@@ -25,6 +27,7 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     std::vector<std::string> shot;
     modes->add_option("--shot", shot, "Render the frame at SECONDS to FILE.png")
         ->expected(2)
+        ->allow_extra_args(false)
         ->type_name("SECONDS FILE.png");
     modes->add_option("--render", opt.out, "Render every frame to the folder OUT, or a Y4M stream to '-'")
         ->type_name("OUT");

@@ -6,16 +6,16 @@
 struct Options {
     enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check };
     Mode mode = Live;
-    std::string showDir;    // empty: the working directory
-    bool window = false;    // --window
-    bool mute = false;      // --mute
-    bool dev = false;       // --dev (authoring mode; implies --window)
-    double seconds = 0;     // --scenes / --shot time
+    std::string showDir; // empty: the working directory
+    bool window = false; // --window
+    bool mute = false;   // --mute
+    bool dev = false;    // --dev (authoring mode; implies --window)
+    double seconds = 0;  // --scenes / --shot time
     bool hasStart = false;
-    double start = 0;       // --start
-    int fps = 60;           // --fps
-    std::string file;       // --shot FILE.png
-    std::string out;        // --render OUT
+    double start = 0; // --start
+    int fps = 60;     // --fps
+    std::string file; // --shot FILE.png
+    std::string out;  // --render OUT
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // --render range
 };

@@ -4,7 +4,9 @@
 
 CInput input;
 
-void CInput::all() { keyboard(); }
+void CInput::all() {
+    keyboard();
+}
 
 bool CInput::isQuit(const SDL_Event& e) {
     if (e.type == SDL_KEYDOWN) return e.key.keysym.sym == SDLK_ESCAPE;
@@ -16,4 +18,6 @@ void CInput::keyboard() {
     if (isQuit(event)) engine.quit();
 }
 
-int CInput::pollEvents() { return SDL_PollEvent(&event); }
+int CInput::pollEvents() {
+    return SDL_PollEvent(&event);
+}

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <unistd.h>
 
@@ -10,27 +11,40 @@
 // The GL drivers are unloaded before LeakSanitizer looks, so their
 // process-lifetime allocations cannot be told apart from ours; leaks are
 // checked in the GL-free core tests and the fuzzers instead.
-extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
+extern "C" const char* __asan_default_options() {
+    return "detect_leaks=0";
+}
 #endif
 
 int main(int argc, char** argv) {
     Options opt;
     int status = parseCommandLine(argc, argv, opt);
     if (status >= 0) return status;
+    // Output paths are the user's, relative to where the program was started.
+    if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
+    if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
     if (!opt.showDir.empty() && chdir(opt.showDir.c_str()) != 0) {
         std::cerr << "tamarack: cannot enter the show folder " << opt.showDir << ": " << std::strerror(errno)
                   << "\n";
         return 1;
     }
     switch (opt.mode) {
-    case Options::Preprocess: return runPreprocess(opt);
-    case Options::Inspect: return runInspect(opt);
-    case Options::Scenes: return runScenes(opt);
-    case Options::Assets: return runAssets(opt);
-    case Options::Shot: return runShot(opt);
-    case Options::Render: return runRender(opt);
-    case Options::Check: return runCheck(opt);
-    case Options::Live: break;
+    case Options::Preprocess:
+        return runPreprocess(opt);
+    case Options::Inspect:
+        return runInspect(opt);
+    case Options::Scenes:
+        return runScenes(opt);
+    case Options::Assets:
+        return runAssets(opt);
+    case Options::Shot:
+        return runShot(opt);
+    case Options::Render:
+        return runRender(opt);
+    case Options::Check:
+        return runCheck(opt);
+    case Options::Live:
+        break;
     }
     return runLive(opt);
 }

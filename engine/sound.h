@@ -7,7 +7,7 @@ typedef struct _Mix_Music Mix_Music;
 // einit.soundOn 0 every operation returns at once without any audio call.
 class CSound {
   public:
-    bool system = false;       // the audio device is open
+    bool system = false;        // the audio device is open
     Mix_Music* music = nullptr; // the opened music file
     bool channel = false;       // playback was started
     std::string path;           // the file that was opened last

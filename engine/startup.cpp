@@ -1,5 +1,5 @@
-#include "engine/config.h"
 #include "engine/startup.h"
+#include "engine/config.h"
 #include "engine/timer.h"
 #include "render/camera.h"
 #include "render/light.h"
@@ -57,10 +57,13 @@ static std::string reachableDrivers() {
     for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
         const char* name = SDL_GetVideoDriver(i);
         bool ok = false;
-        if (std::strcmp(name, "x11") == 0) ok = announced("DISPLAY");
-        else if (std::strcmp(name, "wayland") == 0) ok = announced("WAYLAND_DISPLAY");
+        if (std::strcmp(name, "x11") == 0)
+            ok = announced("DISPLAY");
+        else if (std::strcmp(name, "wayland") == 0)
+            ok = announced("WAYLAND_DISPLAY");
         else if (std::strcmp(name, "kmsdrm") == 0)
-            ok = !announced("DISPLAY") && !announced("WAYLAND_DISPLAY") && access("/dev/dri/card0", R_OK | W_OK) == 0;
+            ok = !announced("DISPLAY") && !announced("WAYLAND_DISPLAY") &&
+                 access("/dev/dri/card0", R_OK | W_OK) == 0;
         if (!ok) continue;
         if (!list.empty()) list += ",";
         list += name;
@@ -97,8 +100,8 @@ void CInit::window() {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     Uint32 flags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN : 0);
-    screen = SDL_CreateWindow("Tamarack", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, videoWidth, videoHeight,
-                              flags);
+    screen = SDL_CreateWindow("Tamarack", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, videoWidth,
+                              videoHeight, flags);
     if (!screen) fail(SDL_GetError());
     glContext = SDL_GL_CreateContext(screen);
     if (!glContext) fail(SDL_GetError());

@@ -7,7 +7,10 @@ TEST(VirtualClock, FramesFallOnFloorOfIndexTimesThousandOverRate) {
     struct Case {
         int fps;
         std::vector<int32_t> times;
-    } cases[] = {{60, {0, 16, 33, 50, 66, 83, 100}}, {30, {0, 33, 66, 100}}, {1000, {0, 1, 2, 3}}, {7, {0, 142, 285, 428}}};
+    } cases[] = {{60, {0, 16, 33, 50, 66, 83, 100}},
+                 {30, {0, 33, 66, 100}},
+                 {1000, {0, 1, 2, 3}},
+                 {7, {0, 142, 285, 428}}};
     for (const Case& c : cases) {
         CTimer t;
         t.useVirtual(c.fps);
@@ -26,7 +29,8 @@ TEST(VirtualClock, StartsAtItsOriginAndNeverDrifts) {
     t.useVirtual(60, 5000);
     t.init();
     EXPECT_EQ(t.elapsed, 5000);
-    for (int i = 0; i < 60 * 600; ++i) t.getTime(); // ten minutes of frames
+    for (int i = 0; i < 60 * 600; ++i)
+        t.getTime(); // ten minutes of frames
     EXPECT_EQ(t.elapsed, 5000 + 600000);
 }
 
@@ -41,7 +45,8 @@ TEST(RealClock, ElapsedIsTheTickDifferenceModulo2To32ReadAsSigned) {
                  {0, 0x7FFFFFFFu, 0x7FFFFFFF},
                  {0, 0x80000000u, INT32_MIN},
                  {5, 4, -1}};
-    for (const Case& c : cases) EXPECT_EQ(static_cast<int32_t>(c.now - c.start), c.elapsed);
+    for (const Case& c : cases)
+        EXPECT_EQ(static_cast<int32_t>(c.now - c.start), c.elapsed);
 }
 
 TEST(Quit, WithoutAnExitHandlerRecordsTheEndAndReturns) {

@@ -11,9 +11,14 @@ TEST(QuitTest, OnlyEscapeKeyDownAndWindowCloseQuit) {
         SDL_Keycode key;
         bool quits;
     } cases[] = {
-        {SDL_KEYDOWN, SDLK_ESCAPE, true}, {SDL_KEYUP, SDLK_ESCAPE, false}, {SDL_KEYDOWN, SDLK_SPACE, false},
-        {SDL_KEYDOWN, SDLK_q, false},     {SDL_QUIT, 0, true},            {SDL_MOUSEMOTION, 0, false},
-        {SDL_WINDOWEVENT, 0, false},      {SDL_MOUSEBUTTONDOWN, 0, false},
+        {SDL_KEYDOWN, SDLK_ESCAPE, true},
+        {SDL_KEYUP, SDLK_ESCAPE, false},
+        {SDL_KEYDOWN, SDLK_SPACE, false},
+        {SDL_KEYDOWN, SDLK_q, false},
+        {SDL_QUIT, 0, true},
+        {SDL_MOUSEMOTION, 0, false},
+        {SDL_WINDOWEVENT, 0, false},
+        {SDL_MOUSEBUTTONDOWN, 0, false},
     };
     for (const Case& c : cases) {
         SDL_Event e{};

@@ -9,9 +9,13 @@ void GLTest::SetUp() {
     einit.opengl();
 }
 
-void GLTest::TearDown() { frame.close(); }
+void GLTest::TearDown() {
+    frame.close();
+}
 
-void GLTest::grab() { frame.readRGB(rgb); }
+void GLTest::grab() {
+    frame.readRGB(rgb);
+}
 
 std::array<int, 3> GLTest::pixel(int x, int y) const {
     const size_t i = (static_cast<size_t>(y) * frame.width + x) * 3;

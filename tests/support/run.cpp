@@ -18,11 +18,13 @@ RunResult runTamarack(const std::vector<std::string>& args, const std::string& c
         dup2(outFd, 1);
         dup2(errFd, 2);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
-        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        for (const std::string& e : env)
+            putenv(const_cast<char*>(e.c_str()));
         std::vector<char*> argv;
         std::string bin = TAMARACK_BIN;
         argv.push_back(bin.data());
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
         execv(bin.c_str(), argv.data());
         _exit(127);

@@ -1,0 +1,42 @@
+#include "support/make_jpeg.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+#include <vector>
+
+std::string makeJpeg(int width, int height, const PixelFunction& pixel, JpegKind kind) {
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = width;
+    c.image_height = height;
+    c.input_components = kind == JpegKind::Rgb ? 3 : kind == JpegKind::Grey ? 1 : 4;
+    c.in_color_space = kind == JpegKind::Rgb ? JCS_RGB : kind == JpegKind::Grey ? JCS_GRAYSCALE : JCS_CMYK;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(static_cast<size_t>(width) * c.input_components);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const std::array<uint8_t, 4> p = pixel(x, y);
+            for (int k = 0; k < c.input_components; ++k)
+                row[x * c.input_components + k] = p[k];
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::string bytes(reinterpret_cast<char*>(out), size);
+    std::free(out);
+    return bytes;
+}
+
+std::string solidJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
+    return makeJpeg(width, height, [=](int, int) { return std::array<uint8_t, 4>{r, g, b, 0}; });
+}
