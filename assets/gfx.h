@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/vector.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,7 +60,12 @@ object_type* getObject(int index); // nullptr when there is none
 void loadTexture(std::string path, bool, bool);
 bool Load3DS(std::string path);
 long filelength(int fd);
+// Reads the chunks of a 3DS file held in memory into `object` (Load3DS reads
+// the file in one go and parses it with this). Never reads outside the buffer.
+void parse3DS(object_type& object, const uint8_t* data, size_t size);
 int Show3DS(int index, int texture);
 
 // Releases every registered asset (reloads and tests; the show never calls it).
 void gfxClear();
+// Releases the registered models only (needs no GL context).
+void gfxClearObjects();
