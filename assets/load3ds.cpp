@@ -1,3 +1,4 @@
+#include "assets/asset_report.h"
 #include "assets/gfx.h"
 
 #include <algorithm>
@@ -161,7 +162,7 @@ bool Load3DS(std::string path) {
         std::fclose(f);
     }
     if (err != 0) {
-        std::fprintf(stderr, "tamarack: %s: %s; not loaded\n", path.c_str(), std::strerror(err));
+        assetReport.add(path, Diagnostic::Error, std::string(std::strerror(err)) + "; not loaded");
         return false;
     }
     object_type* o = new object_type;

@@ -1,3 +1,4 @@
+#include "assets/asset_report.h"
 #include "assets/gfx.h"
 #include "assets/jpeg_decode.h"
 
@@ -9,7 +10,7 @@
 #include <sys/stat.h>
 
 // Opens a file listed by the directory scan for reading. When that fails, or
-// the name is a directory, prints "tamarack: PATH: REASON; not loaded" and
+// the name is a directory, reports "PATH: REASON; not loaded" and
 // returns null.
 static std::FILE* openAsset(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -20,7 +21,7 @@ static std::FILE* openAsset(const std::string& path) {
         f = nullptr;
         err = EISDIR;
     }
-    if (!f) std::fprintf(stderr, "tamarack: %s: %s; not loaded\n", path.c_str(), std::strerror(err));
+    if (!f) assetReport.add(path, Diagnostic::Error, std::string(std::strerror(err)) + "; not loaded");
     return f;
 }
 
@@ -33,9 +34,9 @@ void loadTexture(std::string path, bool, bool) {
     const bool decoded = decodeJpeg(f, image, error, warnings);
     std::fclose(f);
     for (const std::string& w : warnings)
-        std::fprintf(stderr, "tamarack: %s: %s\n", path.c_str(), w.c_str());
+        assetReport.add(path, Diagnostic::Warning, w);
     if (!decoded) {
-        std::fprintf(stderr, "tamarack: %s: %s; not loaded\n", path.c_str(), error.c_str());
+        assetReport.add(path, Diagnostic::Error, error + "; not loaded");
         return;
     }
 
