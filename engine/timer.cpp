@@ -10,7 +10,7 @@ void CTimer::init() {
         elapsed = origin;
         return;
     }
-    start = SDL_GetTicks();
+    start = ticks ? ticks() : SDL_GetTicks();
 }
 
 void CTimer::getTime() {
@@ -19,7 +19,10 @@ void CTimer::getTime() {
         elapsed = origin + frameTime(frame, fps);
         return;
     }
-    SDL_Delay(1);
+    if (delay)
+        delay(1);
+    else
+        SDL_Delay(1);
     // Two 32-bit tick values, subtracted modulo 2^32 and read as signed.
-    elapsed = static_cast<int32_t>(SDL_GetTicks() - start);
+    elapsed = static_cast<int32_t>((ticks ? ticks() : SDL_GetTicks()) - start);
 }

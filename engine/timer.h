@@ -8,9 +8,11 @@ class CTimer {
     uint32_t start = 0;
     int32_t elapsed = 0;
 
-    int fps = 0;        // 0: real clock
-    int64_t frame = 0;  // virtual clock: frames taken since init()
-    int32_t origin = 0; // virtual clock: show time of frame 0
+    int fps = 0;                       // 0: real clock
+    uint32_t (*ticks)() = nullptr;     // real clock source; null: SDL_GetTicks
+    void (*delay)(uint32_t) = nullptr; // real clock pause; null: SDL_Delay
+    int64_t frame = 0;                 // virtual clock: frames taken since init()
+    int32_t origin = 0;                // virtual clock: show time of frame 0
 
     void init();    // the clock starts now
     void getTime(); // refresh elapsed once per frame

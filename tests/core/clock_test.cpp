@@ -34,9 +34,20 @@ TEST(VirtualClock, StartsAtItsOriginAndNeverDrifts) {
     EXPECT_EQ(t.elapsed, 5000 + 600000);
 }
 
+namespace {
+uint32_t fakeNow = 0;
+uint32_t fakeTicks() {
+    return fakeNow;
+}
+int delays = 0;
+void fakeDelay(uint32_t ms) {
+    delays += static_cast<int>(ms);
+}
+} // namespace
+
 TEST(RealClock, ElapsedIsTheTickDifferenceModulo2To32ReadAsSigned) {
     // The tick counter may wrap between start and now; the difference stays
-    // right, and past 2^31 ms it turns negative as a signed value.
+    // right, and past 2^31 ms of show time it turns negative as a signed value.
     struct Case {
         uint32_t start, now;
         int32_t elapsed;
@@ -45,8 +56,19 @@ TEST(RealClock, ElapsedIsTheTickDifferenceModulo2To32ReadAsSigned) {
                  {0, 0x7FFFFFFFu, 0x7FFFFFFF},
                  {0, 0x80000000u, INT32_MIN},
                  {5, 4, -1}};
-    for (const Case& c : cases)
-        EXPECT_EQ(static_cast<int32_t>(c.now - c.start), c.elapsed);
+    for (const Case& c : cases) {
+        CTimer t;
+        t.ticks = fakeTicks;
+        t.delay = fakeDelay;
+        fakeNow = c.start;
+        t.init();
+        EXPECT_EQ(t.elapsed, 0) << "zero until the first refresh";
+        fakeNow = c.now;
+        delays = 0;
+        t.getTime();
+        EXPECT_EQ(t.elapsed, c.elapsed) << c.start << " -> " << c.now;
+        EXPECT_EQ(delays, 1) << "each refresh sleeps 1 ms";
+    }
 }
 
 TEST(Quit, WithoutAnExitHandlerRecordsTheEndAndReturns) {
