@@ -1,6 +1,8 @@
 #pragma once
 #include "script/diagnostic.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,3 +15,25 @@ std::vector<Diagnostic> checkShow();
 // One diagnostic in the compilers' form: "FILE:LINE: error: MESSAGE", or
 // "FILE: error: MESSAGE" for a problem of a file as a whole (line 0).
 std::string formatDiagnostic(const Diagnostic& d);
+
+// What the checks know of the loaded show when they read one command.
+struct ShowNames {
+    std::vector<std::string> textures;  // registered pictures, as the script names them
+    std::vector<std::string> models;    // registered 3DS models
+    std::vector<std::string> files;     // every name in data/ (loaded or not)
+    std::vector<size_t> syncTrackSizes; // number of steps of each sync track
+};
+
+// One command read once, as the interpreter reads it (same words, same
+// optional "to" parts, same name classification), without touching the show.
+struct CommandReading {
+    bool timeIsNumber = false;
+    int32_t time = 0;
+    bool hasDuration = false, hasInsync = false, hasType = false, hasSync = false;
+    bool bezier = false;              // "scene 1"
+    bool isEnd = false;               // holds the keyword "end"
+    std::vector<int32_t> tracks;      // every number given to "track"
+    std::vector<Diagnostic> problems; // at `line` of data/script.txt
+};
+
+CommandReading readCommand(const std::string& command, int line, const ShowNames& names);

@@ -1,9 +1,35 @@
+#include "assets/asset_report.h"
 #include "engine/modes.h"
+#include "engine/offline.h"
+#include "script/check.h"
+#include "script/script.h"
 
 #include <cstdio>
 
-// PLACEHOLDER: this mode is not built yet.
-int runCheck(const Options&) {
-    std::fprintf(stderr, "tamarack: this mode is not built yet\n");
-    return 2;
+// --check: loads the show as the live program does (offscreen, no music) and
+// prints every problem in the compilers' form, then "N errors, M warnings".
+// Exits 1 when there is an error.
+int runCheck(const Options& opt) {
+    assetReport.print = false; // the asset problems are printed below, once
+    std::vector<Diagnostic> found;
+    // A script that cannot be read is a finding, not a failure of the check.
+    script.reset();
+    script.init("data/script.txt");
+    if (!script.opened) {
+        found = checkShow();
+    } else {
+        script.reset();
+        assetReport.clear();
+        Offscreen frame;
+        if (!openOffline(opt, frame)) return 1;
+        found = checkShow();
+    }
+    int errors = 0, warnings = 0;
+    for (const Diagnostic& d : found) {
+        (d.severity == Diagnostic::Error ? errors : warnings)++;
+        std::printf("%s\n", formatDiagnostic(d).c_str());
+    }
+    std::printf("%d errors, %d warnings\n", errors, warnings);
+    std::fflush(stdout);
+    return errors > 0 ? 1 : 0;
 }

@@ -1,8 +1,10 @@
 #include "engine/config.h"
 #include "script/script.h"
+#include "script/suggest.h"
 
 #include <algorithm>
 #include <climits>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -61,31 +63,11 @@ int32_t leadingInt(const std::string& text, bool& ok) {
     return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
 
-size_t editDistance(const std::string& a, const std::string& b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j)
-        row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t up = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = up;
-        }
-    }
-    return row[b.size()];
-}
-
 std::string unknownOption(const std::string& word) {
-    std::string nearest;
-    size_t best = SIZE_MAX;
-    for (const char* option : kOptionWords) {
-        const size_t d = editDistance(word, option);
-        if (d < best) best = d, nearest = option;
-    }
+    const std::string nearest =
+        nearestWord(word, std::vector<std::string>(std::begin(kOptionWords), std::end(kOptionWords)));
     std::string message = "\"" + word + "\" after \"Default\" is no option word and is ignored; ";
-    if (best <= nearest.size() / 2) return message + "did you mean \"" + nearest + "\"?";
+    if (!nearest.empty()) return message + "did you mean \"" + nearest + "\"?";
     message += "the option words are";
     for (const char* option : kOptionWords)
         message += std::string(" \"") + option + "\"";

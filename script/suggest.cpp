@@ -1,0 +1,44 @@
+#include "script/suggest.h"
+
+#include <algorithm>
+#include <cctype>
+
+size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t up = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = up;
+        }
+    }
+    return row[b.size()];
+}
+
+static std::string lower(const std::string& s) {
+    std::string out = s;
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string nearestWord(const std::string& word, const std::vector<std::string>& candidates) {
+    if (std::find(candidates.begin(), candidates.end(), word) != candidates.end()) return {};
+    const std::string folded = lower(word);
+    for (const std::string& c : candidates)
+        if (lower(c) == folded) return c;
+    std::string best;
+    size_t bestDistance = 3;
+    for (const std::string& c : candidates) {
+        const size_t d = editDistance(word, c);
+        if (d < bestDistance && d < word.size()) {
+            bestDistance = d;
+            best = c;
+        }
+    }
+    return best;
+}
