@@ -1,4 +1,5 @@
 #include "script/check.h"
+#include "script/names.h"
 
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
@@ -89,19 +90,6 @@ std::vector<std::string> keywordNames() {
     for (const Keyword& k : kKeywords)
         out.push_back(k.name);
     return out;
-}
-
-// The interpreter's name classification: by the last four characters.
-bool endsWith4(const std::string& word, const char* lower, const char* upper) {
-    if (word.size() < 4) return false;
-    const char* tail = word.c_str() + word.size() - 4;
-    return std::strcmp(tail, lower) == 0 || std::strcmp(tail, upper) == 0;
-}
-bool isJpegName(const std::string& w) {
-    return endsWith4(w, ".jpg", ".JPG");
-}
-bool is3dsName(const std::string& w) {
-    return endsWith4(w, ".3ds", ".3DS");
 }
 
 bool beginsInt(const std::string& w, long* value = nullptr) {

@@ -1,5 +1,6 @@
 #include "assets/gfx.h"
 #include "engine/engine.h"
+#include "script/names.h"
 #include "script/script.h"
 
 #include <climits>
@@ -69,19 +70,6 @@ void readFloat(const std::string& word, float& target) {
     const float v = std::strtof(begin, &end);
     if (end == begin) return;
     target = v;
-}
-
-bool endsWith(const std::string& word, const char* lower, const char* upper) {
-    if (word.size() < 4) return false;
-    const char* tail = word.c_str() + word.size() - 4;
-    return std::strcmp(tail, lower) == 0 || std::strcmp(tail, upper) == 0;
-}
-
-bool isJpegName(const std::string& word) {
-    return endsWith(word, ".jpg", ".JPG");
-}
-bool is3dsName(const std::string& word) {
-    return endsWith(word, ".3ds", ".3DS");
 }
 
 // The reader of one command into the working record.
