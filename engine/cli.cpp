@@ -40,7 +40,10 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     app.add_option("--to", opt.to, "--render: last time, in seconds (default: the end of the show)");
     app.add_option("--start", opt.start, "Begin the show at SECONDS (live and --render)")
         ->type_name("SECONDS");
-    app.add_flag("--dev", opt.dev, "Authoring mode in a window (see the README for its keys)");
+    app.add_flag("--dev", opt.dev,
+                 "Authoring mode in a window: Space pauses and resumes the show and the music, "
+                 "Left/Right seek 5 s back/forward (1 s with Shift), Home restarts from 0, Escape quits; "
+                 "a change saved in data/ is reloaded at once and the title shows the time and frame rate");
 
     try {
         app.parse(argc, argv);

@@ -1,4 +1,5 @@
 #include "engine/config.h"
+#include "engine/dev_session.h"
 #include "engine/engine.h"
 #include "engine/input.h"
 #include "engine/modes.h"
@@ -7,8 +8,11 @@
 #include "engine/timer.h"
 #include "render/effect.h"
 #include "script/script.h"
+#include "timeline/rewind.h"
 
 #include <SDL.h>
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 static void quitShow() {
@@ -24,12 +28,56 @@ bool loadScript(const Options& opt) {
     return openScript();
 }
 
+// The authoring loop: the frame, the clock (held while paused), every pending
+// event, and a look at data/ a few times a second. "end" holds the show at
+// its last frame instead of quitting, so that it can still be sought.
+[[noreturn]] static void runDev() {
+    engine.exitHandler = nullptr;
+    dev.watch();
+    for (;;) {
+        effect.DrawGLScene();
+        dev.frameDrawn();
+        if (engine.ended && !dev.paused) dev.togglePause();
+        dev.tick();
+        SDL_Event e;
+        while (SDL_PollEvent(&e))
+            if (!dev.handle(e)) quitShow();
+        dev.poll();
+    }
+}
+
 int runLive(const Options& opt) {
     overrides.window = opt.window;
     overrides.mute = opt.mute;
     engine.exitHandler = quitShow;
+    const bool authoring = opt.dev || opt.hasStart;
+    // Modules are decoded so that they can start anywhere.
+    sound.exactSeek = authoring;
     einit.init();
-    sound.play();
+    if (!authoring) {
+        // The show exactly as the script says.
+        sound.play();
+        for (;;) {
+            effect.DrawGLScene();
+            timer.getTime();
+            input.all();
+        }
+    }
+
+    dev.fps = opt.fps;
+    const int32_t start = opt.hasStart ? std::max(0, secondsToMs(opt.start)) : 0;
+    if (start > 0 && !rewindTo(start, opt.fps) && !opt.dev) {
+        std::fprintf(stderr, "tamarack: the show ends at %g s\n", engine.endedAt / 1000.0);
+        sound.exit();
+        SDL_Quit();
+        return 1;
+    }
+    // The real clock continues from the start time, and so does the music.
+    timer.useReal();
+    timer.elapsed = timer.elapsed > 0 ? timer.elapsed : 0;
+    timer.start = SDL_GetTicks() - static_cast<uint32_t>(timer.elapsed);
+    sound.playFrom(timer.elapsed);
+    if (opt.dev) runDev();
     for (;;) {
         effect.DrawGLScene();
         timer.getTime();

@@ -1,20 +1,57 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 typedef struct _Mix_Music Mix_Music;
 
 // The show's one music track, streamed through SDL_mixer. With
 // einit.soundOn 0 every operation returns at once without any audio call.
+//
+// The authoring modes need the music to land on a given show time. SDL_mixer
+// seeks MP3 and Ogg in seconds but tracker modules only by pattern order, so
+// with `exactSeek` set before init() a module (XM, IT, MOD, S3M) is decoded
+// by libopenmpt, which seeks to the sample, and fed to SDL_mixer through its
+// music hook. Without `exactSeek` (the plain live show) every file plays
+// through SDL_mixer's own decoders.
 class CSound {
   public:
     bool system = false;        // the audio device is open
-    Mix_Music* music = nullptr; // the opened music file
+    Mix_Music* music = nullptr; // the opened music file (SDL_mixer's decoders)
     bool channel = false;       // playback was started
     std::string path;           // the file that was opened last
+
+    bool exactSeek = false; // authoring: modules through libopenmpt
+    // While set, init() only records the path; refresh() then opens it when
+    // it is another file or the file changed (live reloads).
+    bool hold = false;
 
     void init(const char* path);
     void play();
     void exit();
+
+    // Starts playback at show time `ms` (play() when ms is 0).
+    void playFrom(int32_t ms);
+    // Pauses and resumes playback; seek keeps the paused state.
+    void pause();
+    void resume();
+    // Sets the playback position to show time `ms`, restarting a track that
+    // has already ended.
+    void seek(int32_t ms);
+    // Playback position in seconds, -1 when no music is open or the decoder
+    // cannot tell.
+    double position() const;
+    // After a rescan under `hold`: when the recorded path names another file
+    // or the file changed on disk, opens it and plays it from `ms` (paused
+    // when `paused`). Returns whether it reopened the music.
+    bool refresh(int32_t ms, bool paused);
+
+    bool modulePlaying() const; // whether the libopenmpt path is in use
+
+  private:
+    void open(const char* file);
+    void close();
+    std::string openedSignature; // path, size and mtime of the open file
+    bool paused = false;
 };
 
 extern CSound sound;

@@ -151,7 +151,8 @@ int runRender(const Options& opt) {
     if (!openOffline(opt, frame)) return 1;
     effect.present = false;
 
-    const int32_t from = opt.hasFrom ? secondsToMs(opt.from) : 0;
+    // --start names the first frame as --from does; --from wins.
+    const int32_t from = opt.hasFrom ? secondsToMs(opt.from) : opt.hasStart ? secondsToMs(opt.start) : 0;
     const int32_t to = opt.hasTo ? secondsToMs(opt.to) : INT32_MAX;
     const bool progress = isatty(2);
 

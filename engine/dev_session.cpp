@@ -1,0 +1,220 @@
+#include "engine/dev_session.h"
+
+#include "assets/asset_report.h"
+#include "assets/gfx.h"
+#include "engine/config.h"
+#include "engine/engine.h"
+#include "engine/input.h"
+#include "engine/sound.h"
+#include "engine/startup.h"
+#include "engine/timer.h"
+#include "script/check.h"
+#include "script/script.h"
+#include "timeline/rewind.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <vector>
+
+CDev dev;
+
+namespace {
+
+constexpr uint32_t kPollEvery = 250;  // ms between two looks at data/
+constexpr uint32_t kTitleEvery = 250; // ms between two title updates
+
+// Editors' backup and swap files are no part of the show.
+bool ignored(const char* name) {
+    const size_t n = std::strlen(name);
+    return name[0] == '.' || (n > 0 && name[n - 1] == '~');
+}
+
+} // namespace
+
+std::string dataSignature(bool scriptOnly) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir("data")) {
+        while (dirent* e = readdir(d)) {
+            if (ignored(e->d_name)) continue;
+            const bool isScript = std::strcmp(e->d_name, "script.txt") == 0;
+            if (isScript == scriptOnly) names.push_back(e->d_name);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    std::string sig;
+    for (const std::string& name : names) {
+        struct stat st {};
+        if (stat(("data/" + name).c_str(), &st) != 0) continue;
+        sig += name + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
+               std::to_string(st.st_mtim.tv_nsec) + "\n";
+    }
+    return sig;
+}
+
+void CDev::continueAt(int32_t ms) {
+    timer.useReal();
+    timer.elapsed = ms;
+    timer.start = ticks() - static_cast<uint32_t>(ms);
+}
+
+void CDev::tick() {
+    SDL_Delay(1);
+    if (paused) return;
+    timer.elapsed = static_cast<int32_t>(ticks() - timer.start);
+}
+
+void CDev::togglePause() {
+    paused = !paused;
+    if (paused) {
+        sound.pause();
+    } else {
+        continueAt(timer.elapsed);
+        sound.resume();
+    }
+}
+
+void CDev::seek(int32_t ms) {
+    if (ms < 0) ms = 0;
+    // When "end" comes first, the show stands at the frame that reached it.
+    rewindTo(ms, fps);
+    continueAt(timer.elapsed);
+    sound.seek(timer.elapsed);
+}
+
+bool CDev::key(SDL_Keycode sym, uint16_t mod) {
+    const int32_t step = (mod & KMOD_SHIFT) ? 1000 : 5000;
+    switch (sym) {
+    case SDLK_ESCAPE:
+        return false;
+    case SDLK_SPACE:
+        togglePause();
+        break;
+    case SDLK_LEFT:
+        seek(timer.elapsed - step);
+        break;
+    case SDLK_RIGHT:
+        seek(timer.elapsed + step);
+        break;
+    case SDLK_HOME:
+        restart();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+bool CDev::handle(const SDL_Event& e) {
+    if (e.type == SDL_KEYDOWN) return key(e.key.keysym.sym, e.key.keysym.mod);
+    return !CInput::isQuit(e);
+}
+
+void CDev::watch() {
+    scriptSignature = dataSignature(true);
+    assetSignature = dataSignature(false);
+    pendingSignature.clear();
+    lastPoll = ticks();
+}
+
+bool CDev::poll() {
+    const uint32_t now = ticks();
+    if (now - lastPoll < kPollEvery) return false;
+    lastPoll = now;
+    const std::string seen = dataSignature(true) + "\n" + dataSignature(false);
+    if (seen == scriptSignature + "\n" + assetSignature) {
+        pendingSignature.clear();
+        return false;
+    }
+    // A save may still be under way: reload once the folder holds still.
+    if (seen != pendingSignature) {
+        pendingSignature = seen;
+        return false;
+    }
+    pendingSignature.clear();
+    return reload();
+}
+
+static void rescanAssets() {
+    assetReport.clear();
+    gfxClear();
+    sound.hold = true; // the music is reopened only when its file changed
+    einit.dir();
+    sound.hold = false;
+}
+
+bool CDev::reload() {
+    const std::string newScript = dataSignature(true), newAssets = dataSignature(false);
+    // Files other than the script changed on disk: the old ones cannot be
+    // brought back, so they are rescanned whatever the script holds.
+    const bool assetsChanged = newAssets != assetSignature;
+    scriptSignature = newScript;
+    assetSignature = newAssets;
+    const int32_t now = timer.elapsed;
+
+    const CScript previous = script;
+    const CInit previousInit = einit;
+    if (assetsChanged) rescanAssets();
+
+    script.reset();
+    einit.defaults();
+    bool good = openScript();
+    if (good) {
+        const std::vector<Diagnostic> found = checkShow();
+        const bool errors = std::any_of(found.begin(), found.end(),
+                                        [](const Diagnostic& d) { return d.severity == Diagnostic::Error; });
+        if (errors) {
+            for (const Diagnostic& d : found)
+                std::fprintf(stderr, "%s\n", formatDiagnostic(d).c_str());
+            good = false;
+        }
+    }
+    if (!good) {
+        std::fprintf(stderr, "tamarack: data/script.txt not reloaded; the previous show goes on\n");
+        script = previous;
+        einit = previousInit;
+        if (assetsChanged) {
+            // The scenes hold texture names of the assets just released.
+            const bool wasPaused = paused;
+            seekKeepingMusic(now);
+            sound.refresh(now, wasPaused);
+        }
+        return false;
+    }
+    // The window, its size and the audio device stay as they were opened.
+    einit.screen = previousInit.screen;
+    einit.videoFlags = previousInit.videoFlags;
+    einit.windowed = previousInit.windowed;
+    einit.soundOn = previousInit.soundOn;
+    einit.videoWidth = previousInit.videoWidth;
+    einit.videoHeight = previousInit.videoHeight;
+    if (!assetsChanged) rescanAssets();
+    seekKeepingMusic(now);
+    sound.refresh(now, paused);
+    return true;
+}
+
+void CDev::seekKeepingMusic(int32_t ms) {
+    rewindTo(ms, fps);
+    continueAt(timer.elapsed);
+}
+
+std::string CDev::title(int32_t ms, int framesPerSecond) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "Tamarack - %.2f s - %d fps", ms / 1000.0, framesPerSecond);
+    return buf;
+}
+
+void CDev::frameDrawn() {
+    const uint32_t now = ticks();
+    frameTimes.push_back(now);
+    while (!frameTimes.empty() && now - frameTimes.front() >= 1000)
+        frameTimes.pop_front();
+    if (now - lastTitle < kTitleEvery) return;
+    lastTitle = now;
+    if (einit.screen)
+        SDL_SetWindowTitle(einit.screen, title(timer.elapsed, static_cast<int>(frameTimes.size())).c_str());
+}
