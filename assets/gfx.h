@@ -42,6 +42,16 @@ struct object_type {
     int32_t hasMapcoords = 0;
     int32_t hasPolygons = 0;
     object_type* next = nullptr;
+
+    // The drawn corners as one array, built once at load (buildDrawArrays):
+    // per corner the position (x y z), then, with mapping coordinates, the
+    // pair (u v). The normal is the position, and so is the texture coordinate
+    // of a model without mapping coordinates.
+    std::vector<float> drawArray;
+    int32_t drawCorners = 0;
+    bool drawArraysBuilt = false;
+    uint32_t drawBuffer = 0;           // the GL buffer holding drawArray, 0: not uploaded yet
+    void* drawBufferContext = nullptr; // the GL context that buffer belongs to
 };
 
 // The asset registries: two singly linked lists, newest first.
@@ -64,7 +74,17 @@ long filelength(int fd);
 // the file in one go and parses it with this). Never reads outside the buffer.
 void parse3DS(object_type& object, const uint8_t* data, size_t size);
 int Show3DS(int index, int texture);
+// Builds the drawing array of a model from its faces, vertices and mapping
+// coordinates: a face naming a vertex outside the list is left out, and a
+// corner outside the mapping list gets the coordinate (0, 0).
+void buildDrawArrays(object_type& object);
+// Floats per corner in the drawing array.
+inline int drawStride(const object_type& object) {
+    return object.hasMapcoords == 1 ? 5 : 3;
+}
 
+// Deletes the models' GL buffers of the current context.
+void releaseDrawBuffers();
 // Releases every registered asset (reloads and tests; the show never calls it).
 void gfxClear();
 // Releases the registered models only (needs no GL context).

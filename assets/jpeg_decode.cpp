@@ -36,7 +36,11 @@ void onMessage(j_common_ptr cinfo) {
 } // namespace
 
 bool decodeJpeg(std::FILE* file, JpegImage& image, std::string& error, std::vector<std::string>& warnings) {
-    image = JpegImage();
+    // The pixel buffer keeps its capacity: a loader that decodes picture after
+    // picture into the same image touches no fresh memory.
+    image.width = 0;
+    image.height = 0;
+    image.rgb.clear();
     jpeg_decompress_struct cinfo;
     ErrorManager mgr;
     cinfo.err = jpeg_std_error(&mgr.pub);
@@ -44,10 +48,12 @@ bool decodeJpeg(std::FILE* file, JpegImage& image, std::string& error, std::vect
     mgr.pub.output_message = onMessage;
     mgr.error = &error;
     mgr.warnings = &warnings;
-    std::vector<JSAMPROW> rows; // before setjmp: a longjmp skips no destructor
+    std::vector<JSAMPROW>& rows = image.rows; // before setjmp: a longjmp skips no destructor
     if (setjmp(mgr.escape)) {
         jpeg_destroy_decompress(&cinfo);
-        image = JpegImage();
+        image.width = 0;
+        image.height = 0;
+        image.rgb.clear();
         return false;
     }
     jpeg_create_decompress(&cinfo);

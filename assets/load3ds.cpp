@@ -168,9 +168,46 @@ bool Load3DS(std::string path) {
     object_type* o = new object_type;
     o->name = path.substr(5);
     parse3DS(*o, bytes.data(), bytes.size());
+    buildDrawArrays(*o);
     o->next = gfx.objects;
     gfx.objects = o;
     return true;
+}
+
+void buildDrawArrays(object_type& o) {
+    const size_t vertexCount = o.vertices.size();
+    const size_t mapCount = o.mapcoords.size();
+    size_t faces = o.polygons.size();
+    if (o.polygonCount < 0)
+        faces = 0;
+    else if (static_cast<size_t>(o.polygonCount) < faces)
+        faces = static_cast<size_t>(o.polygonCount);
+    const bool mapped = o.hasMapcoords == 1;
+    o.drawArray.clear();
+    o.drawArray.reserve(faces * 3 * static_cast<size_t>(drawStride(o)));
+    int32_t corners = 0;
+    for (size_t i = 0; i < faces; ++i) {
+        const polygon_type& f = o.polygons[i];
+        const int32_t index[3] = {f.a, f.b, f.c};
+        bool inside = true;
+        for (int32_t n : index)
+            if (n < 0 || static_cast<size_t>(n) >= vertexCount) inside = false;
+        if (!inside) continue;
+        for (int32_t n : index) {
+            const VECTOR& p = o.vertices[static_cast<size_t>(n)];
+            o.drawArray.insert(o.drawArray.end(), {p.x, p.y, p.z});
+            if (mapped) {
+                if (static_cast<size_t>(n) < mapCount)
+                    o.drawArray.insert(o.drawArray.end(), {o.mapcoords[static_cast<size_t>(n)].u,
+                                                           o.mapcoords[static_cast<size_t>(n)].v});
+                else
+                    o.drawArray.insert(o.drawArray.end(), {0.0f, 0.0f});
+            }
+            ++corners;
+        }
+    }
+    o.drawCorners = corners;
+    o.drawArraysBuilt = true;
 }
 
 void gfxClearObjects() {

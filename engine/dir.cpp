@@ -1,12 +1,16 @@
 #include "assets/gfx.h"
+#include "assets/texture_queue.h"
 #include "engine/config.h"
 #include "engine/sound.h"
+#include "render/draw_path.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 void CInit::dir() {
@@ -24,17 +28,45 @@ void CInit::dir() {
     // compares its characters as unsigned bytes).
     std::sort(names.begin(), names.end());
 
+    auto endsIn = [](const std::string& path, std::initializer_list<const char*> endings) {
+        const std::string ending = path.substr(path.size() - 3);
+        for (const char* e : endings)
+            if (ending == e) return true;
+        return false;
+    };
+    auto isPicture = [&](const std::string& path) { return endsIn(path, {"jpg", "JPG"}); };
+
+    // The pictures are decoded on worker threads, a few ahead, while this
+    // thread uploads them and registers them in name order; models and music
+    // are loaded here in their places.
+    std::unique_ptr<TextureQueue> queue;
+    if (drawPath == DrawPath::Arrays) {
+        std::vector<std::string> pictures;
+        for (const std::string& name : names)
+            if (isPicture("data/" + name)) pictures.push_back("data/" + name);
+        if (!pictures.empty()) {
+            const int threads = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
+            queue =
+                std::make_unique<TextureQueue>(std::move(pictures), threads, threads + 2, maxTextureSize());
+        }
+    }
+
     // One interleaved pass in name order, dispatched on the last three
     // characters of the path, case-sensitively.
+    size_t picture = 0;
     for (const std::string& name : names) {
         const std::string path = "data/" + name;
-        const std::string ending = path.substr(path.size() - 3);
-        if (ending == "jpg" || ending == "JPG") {
-            loadTexture(path, true, false);
-        } else if (ending == "3ds") {
+        if (isPicture(path)) {
+            if (queue) {
+                uploadTexture(path, queue->take(picture));
+                queue->release(picture);
+                ++picture;
+            } else {
+                loadTexture(path, true, false);
+            }
+        } else if (endsIn(path, {"3ds"})) {
             Load3DS(path);
-        } else if (ending == "mp3" || ending == "MP3" || ending == "ogg" || ending == "OGG" ||
-                   ending == ".xm" || ending == ".XM" || ending == ".it" || ending == ".IT") {
+        } else if (endsIn(path, {"mp3", "MP3", "ogg", "OGG", ".xm", ".XM", ".it", ".IT"})) {
             sound.init(path.c_str());
         }
     }

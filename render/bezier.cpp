@@ -2,7 +2,11 @@
 
 #include "timeline/scene.h"
 
+#include "render/draw_path.h"
+
 #include <GL/gl.h>
+#include <GL/glext.h>
+#include <SDL.h>
 #include <cmath>
 
 // One coordinate of the curve. The two first coefficients are formed in
@@ -39,6 +43,110 @@ constexpr int kPoints = 25;
 constexpr double kPi = 3.14159265358979323846;
 } // namespace
 
+// The control points of curve i.
+static void curveControl(int i, float farX, double farDz, VECTOR control[4], float& w) {
+    const float u = static_cast<float>(i) / 500.0f;
+    w = static_cast<float>(2.0 * kPi * u);
+    const float Y = static_cast<float>(10.0 * std::sin(w));
+    const float Z = static_cast<float>(10.0 * std::cos(w));
+    control[0] = {-10.0f, Y, Z};
+    control[1] = {-5.0f, Y, Z};
+    control[2] = {5.0f, Y, Z};
+    control[3] = {farX, Y, static_cast<float>(Z + farDz)};
+}
+
+static float shadeColor(double s, double ramp) {
+    return static_cast<float>(0.5 * s * ramp);
+}
+
+// The reference way: one call per colour and per vertex.
+static void drawCurvesImmediate(float farX, double farDz, const float* shade, float turn, const float* axis) {
+    VECTOR control[4];
+    VECTOR points[kPoints];
+    for (int i = 0; i < kCurves; ++i) {
+        float w;
+        curveControl(i, farX, farDz, control, w);
+        CompBez(control, kPoints, points);
+
+        const double red = 1.0 + std::sin(w);
+        const double blue = 1.0 + std::cos(w);
+        // 24 separate segments: each strip ends at point j and the next one
+        // starts there again with point j's colour.
+        glBegin(GL_LINE_STRIP);
+        for (int j = 0; j < kPoints; ++j) {
+            const double s = shade[j];
+            glColor3f(shadeColor(s, red), 0.0f, shadeColor(s, blue));
+            glVertex3f(points[j].x, points[j].y, points[j].z);
+            glEnd();
+            glBegin(GL_LINE_STRIP);
+            glVertex3f(points[j].x, points[j].y, points[j].z);
+        }
+        glEnd();
+
+        glRotatef(turn, axis[0], axis[1], axis[2]);
+    }
+}
+
+namespace {
+// One frame's segments: per curve 24 pairs of (colour, point), the pair j-1,
+// j for each drawn segment. Reused from frame to frame.
+constexpr int kSegmentVertices = 2 * (kPoints - 1);
+struct CurveVertex {
+    float r, g, b;
+    float x, y, z;
+};
+CurveVertex frameVertices[kCurves * kSegmentVertices];
+GLuint frameBuffer = 0;
+void* frameBufferContext = nullptr;
+} // namespace
+
+// The same segments and colours computed into one array and handed to GL in
+// one upload; each curve is then one draw call, with the same accumulated
+// rotation on the matrix between curves.
+static void drawCurvesArrays(float farX, double farDz, const float* shade, float turn, const float* axis) {
+    VECTOR control[4];
+    VECTOR points[kPoints];
+    CurveVertex* out = frameVertices;
+    for (int i = 0; i < kCurves; ++i) {
+        float w;
+        curveControl(i, farX, farDz, control, w);
+        CompBez(control, kPoints, points);
+        const double red = 1.0 + std::sin(w);
+        const double blue = 1.0 + std::cos(w);
+        CurveVertex v[kPoints];
+        for (int j = 0; j < kPoints; ++j)
+            v[j] = {shadeColor(shade[j], red),
+                    0.0f,
+                    shadeColor(shade[j], blue),
+                    points[j].x,
+                    points[j].y,
+                    points[j].z};
+        for (int j = 1; j < kPoints; ++j) {
+            *out++ = v[j - 1];
+            *out++ = v[j];
+        }
+    }
+
+    void* context = SDL_GL_GetCurrentContext();
+    if (frameBuffer == 0 || frameBufferContext != context) {
+        glGenBuffers(1, &frameBuffer);
+        frameBufferContext = context;
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, frameBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof frameVertices, frameVertices, GL_STREAM_DRAW);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glColorPointer(3, GL_FLOAT, sizeof(CurveVertex), nullptr);
+    glVertexPointer(3, GL_FLOAT, sizeof(CurveVertex), reinterpret_cast<const void*>(3 * sizeof(float)));
+    for (int i = 0; i < kCurves; ++i) {
+        glDrawArrays(GL_LINES, i * kSegmentVertices, kSegmentVertices);
+        glRotatef(turn, axis[0], axis[1], axis[2]);
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 void CBezier::Bezier() {
     timeUpdate();
     typeUpdate();
@@ -59,36 +167,10 @@ void CBezier::Bezier() {
         shade[j] = static_cast<float>(0.5 + 0.5 * std::sin(j * kPi / 25.0));
     const float turn = static_cast<float>(A * 0.01);
 
-    VECTOR control[4];
-    VECTOR points[kPoints];
-    for (int i = 0; i < kCurves; ++i) {
-        const float u = static_cast<float>(i) / 500.0f;
-        const float w = static_cast<float>(2.0 * kPi * u);
-        const float Y = static_cast<float>(10.0 * std::sin(w));
-        const float Z = static_cast<float>(10.0 * std::cos(w));
-        control[0] = {-10.0f, Y, Z};
-        control[1] = {-5.0f, Y, Z};
-        control[2] = {5.0f, Y, Z};
-        control[3] = {farX, Y, static_cast<float>(Z + farDz)};
-        CompBez(control, kPoints, points);
-
-        const double red = 1.0 + std::sin(w);
-        const double blue = 1.0 + std::cos(w);
-        // 24 separate segments: each strip ends at point j and the next one
-        // starts there again with point j's colour.
-        glBegin(GL_LINE_STRIP);
-        for (int j = 0; j < kPoints; ++j) {
-            const double s = shade[j];
-            glColor3f(static_cast<float>(0.5 * s * red), 0.0f, static_cast<float>(0.5 * s * blue));
-            glVertex3f(points[j].x, points[j].y, points[j].z);
-            glEnd();
-            glBegin(GL_LINE_STRIP);
-            glVertex3f(points[j].x, points[j].y, points[j].z);
-        }
-        glEnd();
-
-        glRotatef(turn, axisStart[0], axisStart[1], axisStart[2]);
-    }
+    if (drawPath == DrawPath::Immediate)
+        drawCurvesImmediate(farX, farDz, shade, turn, axisStart);
+    else
+        drawCurvesArrays(farX, farDz, shade, turn, axisStart);
 
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);

@@ -25,8 +25,10 @@ void CEffect::DrawGLScene() {
     // running record's current values.
     stepFrame();
 
+    beginImageBatching();
     for (const CScene& s : script.scenes)
         if (s.isRunning()) drawScene(s);
+    endImageBatching();
 
     if (present && einit.screen) SDL_GL_SwapWindow(einit.screen);
 }

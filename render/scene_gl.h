@@ -23,6 +23,14 @@ void objectColorAndTransform(const CScene& s);
 // A textured 2D layer in window pixels, screen W x H = einit's screen size.
 void imagePass(const CScene& s);
 
+// Within a frame (between begin and end) consecutive image layers drawn with
+// the same state are queued and drawn as one array of quads; anything else
+// drawn, and the end, draws the queue first. Outside, every layer is drawn at
+// once.
+void beginImageBatching();
+void endImageBatching();
+void flushImageLayers();
+
 // The rectangle of an image layer, in window pixels (origin bottom-left).
 struct ImageRect {
     float x0, y0, x1, y1;

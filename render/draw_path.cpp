@@ -1,0 +1,3 @@
+#include "render/draw_path.h"
+
+DrawPath drawPath = DrawPath::Arrays;
