@@ -21,13 +21,6 @@ static void quitShow() {
     std::exit(0);
 }
 
-bool loadScript(const Options& opt) {
-    overrides.window = opt.window;
-    overrides.mute = opt.mute;
-    einit.defaults();
-    return openScript();
-}
-
 // The authoring loop: the frame, the clock (held while paused), every pending
 // event, and a look at data/ a few times a second. "end" holds the show at
 // its last frame instead of quitting, so that it can still be sought.

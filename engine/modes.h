@@ -12,7 +12,7 @@ int runShot(const Options& opt);       // --shot (render/capture_mode.cpp)
 int runRender(const Options& opt);     // --render (render/capture_mode.cpp)
 int runCheck(const Options& opt);      // --check (script/check_mode.cpp)
 
-// Loads data/script.txt and applies the command-line overrides. When the file
-// cannot be opened, prints "tamarack: cannot open data/script.txt: REASON" and
-// returns false.
+// Loads data/script.txt and applies the command-line overrides. When the
+// file cannot be opened, prints "tamarack: cannot open data/script.txt:
+// REASON" and returns false (engine/startup.cpp).
 bool loadScript(const Options& opt);

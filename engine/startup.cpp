@@ -1,5 +1,6 @@
 #include "engine/startup.h"
 #include "engine/config.h"
+#include "engine/modes.h"
 #include "engine/timer.h"
 #include "render/camera.h"
 #include "render/light.h"
@@ -29,6 +30,13 @@ bool openScript() {
     }
     overrides.apply();
     return true;
+}
+
+bool loadScript(const Options& opt) {
+    overrides.window = opt.window;
+    overrides.mute = opt.mute;
+    einit.defaults();
+    return openScript();
 }
 
 void CInit::init() {
