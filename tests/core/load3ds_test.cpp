@@ -1,9 +1,9 @@
 #include "assets/gfx.h"
 #include "support/temp_dir.h"
 
+#include <array>
 #include <climits>
 #include <cstring>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
@@ -29,16 +29,16 @@ std::string text(const std::string& s) {
     return s + std::string(1, '\0');
 }
 
-std::string vertexList(int n, float base = 0) {
+std::string vertexList(int n) {
     std::string b = u16(n);
     for (int i = 0; i < n; ++i)
-        b += f32(base + i) + f32(base + i + 0.5f) + f32(-base - i);
+        b += f32(i) + f32(i + 0.5f) + f32(-i);
     return chunk(0x4110, b);
 }
-std::string faceList(int n, unsigned first = 0) {
+std::string faceList(int n) {
     std::string b = u16(n);
     for (int i = 0; i < n; ++i)
-        b += u16(first + i) + u16(first + i + 1) + u16(first + i + 2) + u16(7);
+        b += u16(i) + u16(i + 1) + u16(i + 2) + u16(7);
     return chunk(0x4120, b);
 }
 std::string mapList(int n) {
@@ -70,57 +70,16 @@ TEST(Load3DS, OneMeshOfFourVerticesAndTwoFaces) {
                                       object("box", vertexList(4) + mapList(4) + faceList(2))));
     EXPECT_EQ(field(o.objectName), "box");
     EXPECT_EQ(field(o.textureName), "wood.jpg");
-    EXPECT_EQ(o.vertexCount, 4);
-    EXPECT_EQ(o.polygonCount, 2);
+    EXPECT_EQ((std::array{o.vertexCount, o.polygonCount, o.hasPolygons, o.hasMapcoords, o.hasCamera}),
+              (std::array{4, 2, 1, 1, 0}));
     ASSERT_EQ(o.vertices.size(), 4u);
-    EXPECT_EQ(o.vertices[3].x, 3.0f);
-    EXPECT_EQ(o.vertices[3].y, 3.5f);
-    EXPECT_EQ(o.vertices[3].z, -3.0f);
+    EXPECT_EQ((std::array{o.vertices[3].x, o.vertices[3].y, o.vertices[3].z}),
+              (std::array{3.0f, 3.5f, -3.0f}));
     ASSERT_EQ(o.polygons.size(), 2u);
-    EXPECT_EQ(o.polygons[1].a, 1);
-    EXPECT_EQ(o.polygons[1].b, 2);
-    EXPECT_EQ(o.polygons[1].c, 3);
+    EXPECT_EQ((std::array{o.polygons[1].a, o.polygons[1].b, o.polygons[1].c}), (std::array{1, 2, 3}));
     ASSERT_EQ(o.mapcoords.size(), 4u);
     EXPECT_EQ(o.mapcoords[2].u, 0.5f);
     EXPECT_EQ(o.mapcoords[2].v, 0.5f);
-    EXPECT_EQ(o.hasPolygons, 1);
-    EXPECT_EQ(o.hasMapcoords, 1);
-    EXPECT_EQ(o.hasCamera, 0);
-}
-
-TEST(Load3DS, WithoutMappingChunkHasNoMapcoords) {
-    const object_type o = parse(model(object("plain", vertexList(3) + faceList(1))));
-    EXPECT_EQ(o.hasMapcoords, 0);
-    EXPECT_TRUE(o.mapcoords.empty());
-    EXPECT_EQ(field(o.textureName), "");
-}
-
-TEST(Load3DS, TwoMeshesAppendToOneRecordAndCountTheLastLists) {
-    const object_type o = parse(model(object("a", vertexList(10) + faceList(8)) +
-                                      object("b", vertexList(14, 100) + faceList(12, 1))));
-    EXPECT_EQ(field(o.objectName), "b");
-    EXPECT_EQ(o.polygons.size(), 20u);
-    EXPECT_EQ(o.polygonCount, 12);
-    EXPECT_EQ(o.vertices.size(), 24u);
-    EXPECT_EQ(o.vertexCount, 14);
-    EXPECT_EQ(o.polygons[8].a, 1); // indices stay relative to their own mesh
-    EXPECT_EQ(o.vertices[10].x, 100.0f);
-}
-
-TEST(Load3DS, UnknownChunksAreSkippedByTheirLength) {
-    // The unknown chunk holds bytes that would read as a vertex list.
-    const object_type o = parse(
-        chunk(0x4D4D, chunk(0x0002, vertexList(5)) + chunk(0x1234, "xyz") + object("o", vertexList(2))));
-    EXPECT_EQ(o.vertices.size(), 2u);
-    EXPECT_EQ(field(o.objectName), "o");
-}
-
-TEST(Load3DS, FaceIndexFFFFIsReadAs65535) {
-    const object_type o =
-        parse(model(object("o", chunk(0x4120, u16(1) + u16(0xFFFF) + u16(0x8000) + u16(1) + u16(0)))));
-    ASSERT_EQ(o.polygons.size(), 1u);
-    EXPECT_EQ(o.polygons[0].a, 65535);
-    EXPECT_EQ(o.polygons[0].b, 32768);
 }
 
 TEST(Load3DS, CameraAndRanges) {
@@ -129,19 +88,15 @@ TEST(Load3DS, CameraAndRanges) {
         cam += f32(i * 1.5f);
     const object_type o =
         parse(model(chunk(0x4000, text("cam") + chunk(0x4700, cam + chunk(0x4720, f32(0.5f) + f32(900))))));
-    EXPECT_EQ(o.hasCamera, 1);
-    EXPECT_EQ(o.cameraPosition[0], 1.5f);
-    EXPECT_EQ(o.cameraTarget[2], 9.0f);
-    EXPECT_EQ(o.cameraBank, 10.5f);
-    EXPECT_EQ(o.cameraLens, 12.0f);
-    EXPECT_EQ(o.hasCameraRanges, 1);
-    EXPECT_EQ(o.cameraNear, 0.5f);
-    EXPECT_EQ(o.cameraFar, 900.0f);
+    EXPECT_EQ((std::array{o.hasCamera, o.hasCameraRanges}), (std::array{1, 1}));
+    EXPECT_EQ((std::array{o.cameraPosition[0], o.cameraTarget[2], o.cameraBank, o.cameraLens, o.cameraNear,
+                          o.cameraFar}),
+              (std::array{1.5f, 9.0f, 10.5f, 12.0f, 0.5f, 900.0f}));
 }
 
-// Damaged files: the reading stops or stays in step, never reads past the
-// data, and the counts never exceed the arrays.
-TEST(Load3DS, DamagedFilesKeepWhatWasRead) {
+// Odd and damaged files: the reading stops or stays in step, never reads past
+// the data, and the counts never exceed the arrays.
+TEST(Load3DS, OddAndDamagedFilesKeepWhatWasRead) {
     const std::string good = object("first", vertexList(3) + faceList(2));
     const std::string later = object("later", vertexList(4));
     const std::string twentyOne(21, 'n');
@@ -149,110 +104,70 @@ TEST(Load3DS, DamagedFilesKeepWhatWasRead) {
         const char* what;
         std::string bytes;
         std::string objectName;
-        size_t vertices, polygons;
+        size_t vertices, polygons, mapcoords;
         int32_t vertexCount, polygonCount;
     } cases[] = {
-        {"chunk length below 6", good + u16(0x4000) + u32(3) + later, "first", 3, 2, 3, 2},
-        {"chunk length 0", good + u16(0x1234) + u32(0) + later, "first", 3, 2, 3, 2},
+        {"no mapping chunk", model(object("plain", vertexList(3) + faceList(1))), "plain", 3, 1, 0, 3, 1},
+        {"two meshes of 8 and 12 faces",
+         model(object("a", vertexList(10) + faceList(8)) + object("b", vertexList(14) + faceList(12))), "b",
+         24, 20, 0, 14, 12},
+        {"unknown chunk skipped by its length", // its bytes would read as a vertex list
+         chunk(0x4D4D, chunk(0x1234, vertexList(5)) + object("o", vertexList(2))), "o", 2, 0, 0, 2, 0},
+        {"chunk length below 6", good + u16(0x4000) + u32(3) + later, "first", 3, 2, 0, 3, 2},
         {"chunk running past the end", good + u16(0x4000) + u32(1000) + text("x") + vertexList(1), "first", 3,
-         2, 3, 2},
-        {"container running past the end", u16(0x4D4D) + u32(0xFFFFFFFF) + good, "", 0, 0, 0, 0},
-        {"header cut short", good + u16(0x4110) + "\x01", "first", 3, 2, 3, 2},
+         2, 0, 3, 2},
+        {"container running past the end", u16(0x4D4D) + u32(0xFFFFFFFF) + good, "", 0, 0, 0, 0, 0},
+        {"header cut short", good + u16(0x4110) + "\x01", "first", 3, 2, 0, 3, 2},
         {"long name read to its NUL", object(twentyOne + "tail", vertexList(2)), twentyOne.substr(0, 20), 2,
-         0, 2, 0},
-        {"name of exactly 20 bytes", object(twentyOne.substr(1), vertexList(2)), twentyOne.substr(1), 2, 0, 2,
+         0, 0, 2, 0},
+        {"name without NUL at the end", u16(0x4000) + u32(9) + "abc", "abc", 0, 0, 0, 0, 0},
+        {"vertex list cut short", good + chunk(0x4110, u16(5) + vertexList(3).substr(8, 28)), "first", 5, 2,
+         0, 2, 2},
+        {"face list cut short", good + chunk(0x4120, u16(9) + faceList(1).substr(8) + u16(4)), "first", 3, 3,
+         0, 3, 1},
+        {"mapcoord list cut short", chunk(0x4140, u16(4)) + f32(0.5f) + f32(0.25f) + f32(1), "", 0, 0, 1, 0,
          0},
-        {"name without NUL at the end", u16(0x4000) + u32(9) + "abc", "abc", 0, 0, 0, 0},
-        {"vertex list cut short",
-         good + u16(0x4110) + u32(8 + 12) + u16(5) + f32(1) + f32(2) + f32(3) + f32(4) + f32(5) + f32(6) +
-             f32(7),
-         "first", 5, 2, 2, 2},
-        {"face list cut short",
-         good + u16(0x4120) + u32(8 + 8) + u16(9) + u16(1) + u16(2) + u16(3) + u16(0) + u16(4), "first", 3, 3,
-         3, 1},
-        {"count without entries", good + u16(0x4120) + u32(6), "first", 3, 2, 3, 2},
     };
     for (const Case& c : cases) {
         const object_type o = parse(c.bytes);
         EXPECT_EQ(field(o.objectName), c.objectName) << c.what;
-        EXPECT_EQ(o.vertices.size(), c.vertices) << c.what;
-        EXPECT_EQ(o.polygons.size(), c.polygons) << c.what;
-        EXPECT_EQ(o.vertexCount, c.vertexCount) << c.what;
-        EXPECT_EQ(o.polygonCount, c.polygonCount) << c.what;
-        EXPECT_LE(size_t(o.vertexCount), o.vertices.size()) << c.what;
+        EXPECT_EQ((std::array{o.vertices.size(), o.polygons.size(), o.mapcoords.size()}),
+                  (std::array{c.vertices, c.polygons, c.mapcoords}))
+            << c.what;
+        EXPECT_EQ((std::array{o.vertexCount, o.polygonCount}), (std::array{c.vertexCount, c.polygonCount}))
+            << c.what;
+        EXPECT_EQ(o.hasMapcoords, c.mapcoords > 0) << c.what;
         EXPECT_LE(size_t(o.polygonCount), o.polygons.size()) << c.what;
     }
-}
-
-TEST(Load3DS, MapcoordListCutShortKeepsTheWholePairs) {
-    const object_type o = parse(chunk(0x4140, u16(4)) + f32(0.5f) + f32(0.25f) + f32(1));
-    EXPECT_EQ(o.hasMapcoords, 1);
-    ASSERT_EQ(o.mapcoords.size(), 1u);
-    EXPECT_EQ(o.mapcoords[0].v, 0.25f);
+    const object_type o =
+        parse(model(object("o", chunk(0x4120, u16(1) + u16(0xFFFF) + u16(0x8000) + u16(1) + u16(0)))));
+    ASSERT_EQ(o.polygons.size(), 1u);
+    EXPECT_EQ((std::array{o.polygons[0].a, o.polygons[0].b}), (std::array{65535, 32768}));
 }
 
 // Load3DS works on data/NAME relative to the show folder.
-class Load3DSFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
-        ASSERT_EQ(chdir(show.dir().c_str()), 0);
-        gfxClearObjects();
-    }
-    void TearDown() override {
-        gfxClearObjects();
-        ASSERT_EQ(chdir(saved), 0);
-    }
+TEST(Load3DSFile, RegistryIsNewestFirstAndAZeroByteFileIsRegisteredEmpty) {
     TempShow show;
     char saved[PATH_MAX] = {};
-};
-
-TEST_F(Load3DSFile, RegistryIsNewestFirstAndCaseSensitive) {
+    ASSERT_NE(getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(chdir(show.dir().c_str()), 0);
+    gfxClearObjects();
     show.write("a.3ds", model(object("A", vertexList(1))));
-    show.write("b.3ds", model(object("B", vertexList(2))));
+    show.write("empty.3ds", "");
     EXPECT_TRUE(Load3DS("data/a.3ds"));
-    EXPECT_TRUE(Load3DS("data/b.3ds"));
-    EXPECT_EQ(getObjectNum("b.3ds"), 0);
+    EXPECT_TRUE(Load3DS("data/empty.3ds"));
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Load3DS("data/missing.3ds"));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tamarack: data/missing.3ds: No such file or directory; not loaded\n");
+    EXPECT_EQ(getObjectNum("empty.3ds"), 0);
     EXPECT_EQ(getObjectNum("a.3ds"), 1);
     EXPECT_EQ(getObjectNum("A.3ds"), -1);
-    EXPECT_EQ(getObjectNum("a.3d"), -1);
-    ASSERT_NE(getObject(1), nullptr);
-    EXPECT_EQ(field(getObject(1)->objectName), "A");
-    EXPECT_EQ(getObject(0)->vertices.size(), 2u);
-}
-
-TEST_F(Load3DSFile, ZeroByteFileIsRegisteredEmpty) {
-    show.write("empty.3ds", "");
-    EXPECT_TRUE(Load3DS("data/empty.3ds"));
     const object_type* o = getObject(0);
     ASSERT_NE(o, nullptr);
-    EXPECT_EQ(o->name, "empty.3ds");
     EXPECT_TRUE(o->vertices.empty() && o->polygons.empty() && o->mapcoords.empty());
     EXPECT_EQ(o->vertexCount + o->polygonCount + o->hasPolygons + o->hasMapcoords + o->hasCamera, 0);
-}
-
-TEST_F(Load3DSFile, FileThatCannotBeReadIsSkippedWithAMessage) {
-    std::filesystem::create_directory(show.data("dir.3ds"));
-    struct Case {
-        const char* path;
-        const char* message;
-    } cases[] = {
-        {"data/missing.3ds", "tamarack: data/missing.3ds: No such file or directory; not loaded\n"},
-        {"data/dir.3ds", "tamarack: data/dir.3ds: Is a directory; not loaded\n"},
-    };
-    for (const Case& c : cases) {
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(Load3DS(c.path));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
-        EXPECT_EQ(gfx.objects, nullptr) << c.path;
-    }
-}
-
-TEST(FileLength, IsTheSizeOfTheOpenFile) {
-    TempShow show;
-    show.write("x", std::string(1234, 'x'));
-    FILE* f = std::fopen(show.data("x").c_str(), "rb");
-    ASSERT_NE(f, nullptr);
-    EXPECT_EQ(filelength(fileno(f)), 1234);
-    std::fclose(f);
+    EXPECT_EQ(getObject(1)->vertices.size(), 1u);
+    gfxClearObjects();
+    ASSERT_EQ(chdir(saved), 0);
 }

@@ -3,11 +3,22 @@
 #include "engine/timer.h"
 #include "script/script.h"
 
-#include <array>
-#include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
+
+using V = std::vector<double>;
+template <class... T> V v(T... x) {
+    return {static_cast<double>(x)...};
+}
+// The fields of a record that a case compares.
+#define FIELDS(...) [](const CScene& s) { return v(__VA_ARGS__); }
+struct Case {
+    const char* command;
+    V (*get)(const CScene&);
+    V want;
+};
 
 // A script whose timeline holds the given commands, and a texture and model
 // registry with a few known names.
@@ -15,7 +26,6 @@ class Interpreter : public ::testing::Test {
   protected:
     texture_type texA{"a.jpg", 256, 128, 11, nullptr};
     texture_type texB{"b.jpg", 64, 32, 12, &texA};
-    texture_type tex01{"01.jpg", 16, 8, 13, &texB};
     object_type ship, rock;
     texture_type* oldTextures = nullptr;
     object_type* oldObjects = nullptr;
@@ -27,11 +37,11 @@ class Interpreter : public ::testing::Test {
         timer.elapsed = 0;
         oldTextures = gfx.textures;
         oldObjects = gfx.objects;
-        gfx.textures = &tex01; // 01.jpg 0, b.jpg 1, a.jpg 2
+        gfx.textures = &texB;
         ship.name = "ship.3ds";
         rock.name = "ROCK.3DS";
         rock.next = &ship;
-        gfx.objects = &rock; // ROCK.3DS 0, ship.3ds 1
+        gfx.objects = &rock;
     }
     void TearDown() override {
         gfx.textures = oldTextures;
@@ -45,213 +55,86 @@ class Interpreter : public ::testing::Test {
             script.commands.push_back(text);
         }
     }
-    // The record that one command alone gives.
-    CScene one(const char* text) {
-        script.reset();
-        commands({{1000, text}});
-        script.parse();
-        EXPECT_EQ(script.scenes.size(), 1u) << text;
-        return script.scenes.empty() ? CScene{} : script.scenes[0];
+    std::vector<int32_t> tracks() const {
+        std::vector<int32_t> t;
+        for (const CScene& s : script.scenes)
+            t.push_back(s.track);
+        return t;
     }
 };
 
 } // namespace
 
-TEST_F(Interpreter, TheFadingLogoExample) {
-    CScene s = one("5000 track 2 type 1 object a.jpg duration 3000 blend opacity 0 to 1 center");
-    EXPECT_EQ(s.startTime, 5000);
-    EXPECT_EQ(s.endTime, 8000);
-    EXPECT_EQ(s.duration, 3000);
-    EXPECT_EQ(s.track, 2);
-    EXPECT_EQ(s.type, 1);
-    EXPECT_EQ(s.objectStart, 11);
-    EXPECT_EQ(s.width, 256);
-    EXPECT_EQ(s.height, 128);
-    EXPECT_TRUE(s.blend && s.center && s.opacity && s.opacityInterp);
-    EXPECT_EQ(s.opacityStart, 0.0f);
-    EXPECT_EQ(s.opacityEnd, 1.0f);
-    EXPECT_EQ(script.current, 1u);
-}
-
-TEST_F(Interpreter, ACommandWithoutKeywordsGetsTheResetValues) {
-    CScene s = one("1000");
-    EXPECT_EQ(s.startTime, 1000);
-    EXPECT_EQ(s.endTime, 0);
-    EXPECT_EQ(s.type, 100);
-    EXPECT_EQ(s.kind, 0);
-    EXPECT_EQ(s.maskStart, -1);
-    EXPECT_EQ(s.blendSrc, 0x302);
-    EXPECT_EQ(s.blendDst, 1);
-    EXPECT_FALSE(s.sync || s.insync || s.blend || s.mask || s.opacity);
-}
-
 TEST_F(Interpreter, KeywordsAndTheirArguments) {
-    using Check = std::function<void(const CScene&)>;
-    struct Case {
-        const char* command;
-        Check check;
-    } cases[] = {
-        {"1000 opacity 0.5 blend",
-         [](const CScene& s) { EXPECT_TRUE(s.blend && s.opacity && !s.opacityInterp); }},
-        {"1000 object 01.jpg",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.objectStart, s.width, s.height}), (std::array{13, 16, 8}));
-         }},
+    const Case cases[] = {
+        {"5000 track 2 type 1 object a.jpg duration 3000 blend opacity 0 to 1 center",
+         FIELDS(s.startTime, s.endTime, s.duration, s.track, s.type, s.objectStart, s.width, s.height,
+                s.blend, s.center, s.opacity, s.opacityInterp, s.opacityStart, s.opacityEnd),
+         {5000, 8000, 3000, 2, 1, 11, 256, 128, 1, 1, 1, 1, 0, 1}},
+        {"1000", // the reset values
+         FIELDS(s.endTime, s.type, s.kind, s.maskStart, s.blendSrc, s.blendDst, s.sync, s.blend, s.mask),
+         {0, 100, 0, -1, 0x302, 1, 0, 0, 0}},
+        {"1000 opacity 0.5 blend", FIELDS(s.blend, s.opacity, s.opacityInterp), {1, 1, 0}},
         {"1000 object a.jpg to b.jpg",
-         [](const CScene& s) {
-             EXPECT_EQ(s.objectStart, 11);
-             EXPECT_EQ(s.objectEnd, 12);
-             EXPECT_TRUE(s.objectInterp);
-             EXPECT_EQ(s.width, 256); // the size comes from the first name
-         }},
-        {"1000 object 7", [](const CScene& s) { EXPECT_EQ(s.objectStart, 7); }},
-        {"1000 object pic.png", [](const CScene& s) { EXPECT_EQ(s.objectStart, 0); }},
-        {"1000 object nothere.jpg",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.objectStart, s.width}), (std::array{-1, -1}));
-         }},
-        {"1000 object A.JPG",
-         [](const CScene& s) { EXPECT_EQ(s.objectStart, -1); }}, // names are case-sensitive
-        {"1000 object ship.3ds to ROCK.3DS",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.objectStart, s.objectEnd}), (std::array{1, 0}));
-         }},
-        {"1000 object jpg", [](const CScene& s) { EXPECT_EQ(s.objectStart, 0); }},
-        {"1000 mask b.jpg to 5",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.mask && s.maskInterp);
-             EXPECT_EQ((std::array{s.maskStart, s.maskEnd}), (std::array{12, 5}));
-         }},
-        {"1000 mask ship.3ds",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.mask);
-             EXPECT_EQ(s.maskStart, -1);
-         }},
-        {"1000 track 2.9 type 12abc scene x",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.track, s.type, s.kind}), (std::array{2, 12, 0}));
-         }},
-        {"1000 track -3", [](const CScene& s) { EXPECT_EQ(s.track, -3); }},
-        {"1000 opacity 1e2 to .5",
-         [](const CScene& s) {
-             EXPECT_EQ(s.opacityStart, 100.0f);
-             EXPECT_EQ(s.opacityEnd, 0.5f);
-         }},
-        {"1000 opacity x to 2",
-         [](const CScene& s) {
-             EXPECT_EQ(s.opacityStart, 0.0f);
-             EXPECT_EQ(s.opacityEnd, 2.0f);
-         }},
-        {"1000 angle 30 to 60",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.rotate && s.angleInterp);
-             EXPECT_EQ(s.angleEnd, 60.0f);
-         }},
+         FIELDS(s.objectStart, s.objectEnd, s.objectInterp, s.width),
+         {11, 12, 1, 256}},
+        {"1000 object 7", FIELDS(s.objectStart), {7}},
+        {"1000 object pic.png", FIELDS(s.objectStart), {0}},
+        {"1000 object A.JPG", FIELDS(s.objectStart, s.width), {-1, -1}},
+        {"1000 object ship.3ds to ROCK.3DS", FIELDS(s.objectStart, s.objectEnd), {1, 0}},
+        {"1000 mask b.jpg to 5", FIELDS(s.mask, s.maskInterp, s.maskStart, s.maskEnd), {1, 1, 12, 5}},
+        {"1000 mask ship.3ds", FIELDS(s.mask, s.maskStart), {1, -1}},
+        {"1000 track 2.9 type 12abc scene x", FIELDS(s.track, s.type, s.kind), {2, 12, 0}},
+        {"1000 opacity 1e2 to .5", FIELDS(s.opacityStart, s.opacityEnd), {100, 0.5}},
         {"1000 rotate 0 0 1 to 1 0 0",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.rotate && s.rotateInterp && !s.angleInterp);
-             EXPECT_EQ(s.axisStart[2], 1.0f);
-             EXPECT_EQ(s.axisEnd[0], 1.0f);
-         }},
+         FIELDS(s.rotate, s.rotateInterp, s.angleInterp, s.axisStart[2], s.axisEnd[0]),
+         {1, 1, 0, 1, 1}},
         {"1000 color 0.1 0.2 0.3 to 1 2 3 wireframe",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.color && s.colorInterp && s.wireframe);
-             EXPECT_EQ(s.colorStart[1], 0.2f);
-             EXPECT_EQ(s.colorEnd[2], 3.0f);
-         }},
+         FIELDS(s.colorInterp, s.wireframe, s.colorStart[1], s.colorEnd[2]),
+         {1, 1, 0.2f, 3}},
         {"1000 scale 1 2 3 translate 4 5 6 to 7 8 9 move 10 20",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.scale && !s.scaleInterp && s.translate && s.translateInterp && s.move &&
-                         !s.moveInterp);
-             EXPECT_EQ(s.scaleStart[2], 3.0f);
-             EXPECT_EQ(s.translateEnd[0], 7.0f);
-             EXPECT_EQ(s.moveStart[1], 20.0f);
-         }},
+         FIELDS(s.scaleInterp, s.translateInterp, s.moveInterp, s.scaleStart[2], s.translateEnd[0],
+                s.moveStart[1]),
+         {0, 1, 0, 3, 7, 20}},
         {"1000 blendFunc 1 771 envmap reflect",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.blendFunc && s.envmap && s.reflect);
-             EXPECT_EQ((std::array{s.blendSrc, s.blendDst}), (std::array{1, 771}));
-         }},
+         FIELDS(s.blendFunc, s.envmap, s.reflect, s.blendSrc, s.blendDst),
+         {1, 1, 1, 1, 771}},
         {"1000 sync 2 duration 4000 insync",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.sync && s.insync);
-             EXPECT_EQ((std::array{s.syncTrack, s.syncPosition, s.syncEndTime}), (std::array{2, -1, 5000}));
-         }},
-        {"1000 track 1 Track 9 misspelt 3", [](const CScene& s) { EXPECT_EQ(s.track, 1); }},
-        {"1000 duration 500 track 3",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.endTime, s.track}), (std::array{1500, 3}));
-         }},
-        {"1000 track 3 duration 500",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.endTime, s.track}), (std::array{1500, 3}));
-         }},
-        {"1000\tduration\r500\v\fblend",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.blend);
-             EXPECT_EQ(s.endTime, 1500);
-         }},
+         FIELDS(s.sync, s.insync, s.syncTrack, s.syncPosition, s.syncEndTime),
+         {1, 1, 2, -1, 5000}},
+        {"1000 track 1 Track 9 misspelt 3", FIELDS(s.track), {1}},
+        {"1000 duration 500 track 3", FIELDS(s.endTime, s.track), {1500, 3}},
+        {"1000\tduration\r500\v\fblend", FIELDS(s.endTime, s.blend), {1500, 1}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
-        c.check(one(c.command));
+        script.reset();
+        commands({{1000, c.command}});
+        script.parse();
+        ASSERT_EQ(script.scenes.size(), 1u) << c.command;
+        EXPECT_EQ(c.get(script.scenes[0]), c.want) << c.command;
     }
 }
 
 TEST_F(Interpreter, ACommandThatEndsEarlyLeavesTheMissingFieldsAlone) {
     // The first command of the group fills the fields; the second stops short.
-    struct Case {
-        const char* full;
-        const char* cut;
-        std::function<void(const CScene&)> check;
-    } cases[] = {
-        {"1000 color 1 1 1 to 2 2 2", "1000 color 0.5",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.colorStart[0], s.colorStart[1], s.colorStart[2]}),
-                       (std::array{0.5f, 1.0f, 1.0f}));
-             EXPECT_TRUE(s.color);
-             EXPECT_FALSE(s.colorInterp);
-         }},
-        {"1000 move 1 2 to 3 4", "1000 move 5 6 to",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.moveInterp);
-             EXPECT_EQ((std::array{s.moveEnd[0], s.moveEnd[1]}), (std::array{3.0f, 4.0f}));
-         }},
-        {"1000 duration 300", "1000 duration",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.endTime, s.duration}), (std::array{0, 300}));
-         }},
-        {"1000 sync 4", "1000 sync",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.sync);
-             EXPECT_EQ(s.syncTrack, 4);
-         }},
-        {"1000 object a.jpg", "1000 object",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.objectStart, s.width}), (std::array{11, 256}));
-         }},
-        {"1000 object 3 to 9", "1000 object 4 to",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.objectInterp);
-             EXPECT_EQ(s.objectEnd, 9);
-         }},
-        {"1000 blendFunc 1 1", "1000 blendFunc 0",
-         [](const CScene& s) {
-             EXPECT_EQ((std::array{s.blendSrc, s.blendDst}), (std::array{0, 1}));
-         }},
-        {"1000 mask 6", "1000 mask",
-         [](const CScene& s) {
-             EXPECT_TRUE(s.mask);
-             EXPECT_EQ(s.maskStart, -1);
-         }},
+    const Case cases[] = {
+        {"1000 color 1 1 1 to 2 2 2\n1000 color 0.5",
+         FIELDS(s.colorStart[0], s.colorStart[1], s.color, s.colorInterp),
+         {0.5, 1, 1, 0}},
+        {"1000 move 1 2 to 3 4\n1000 move 5 6 to", FIELDS(s.moveInterp, s.moveEnd[1]), {1, 4}},
+        {"1000 duration 300\n1000 duration", FIELDS(s.endTime, s.duration), {0, 300}},
+        {"1000 object a.jpg\n1000 object", FIELDS(s.objectStart, s.width), {11, 256}},
+        {"1000 blendFunc 1 1\n1000 blendFunc 0", FIELDS(s.blendSrc, s.blendDst), {0, 1}},
+        {"1000 mask 6\n1000 mask", FIELDS(s.mask, s.maskStart), {1, -1}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.cut);
+        const std::string text = c.command, full = text.substr(0, text.find('\n')),
+                          cut = text.substr(text.find('\n') + 1);
         script.reset();
-        commands({{1000, c.full}, {1000, c.cut}});
+        commands({{1000, full.c_str()}, {1000, cut.c_str()}});
         script.parse();
         ASSERT_EQ(script.scenes.size(), 2u);
-        c.check(script.scenes[1]);
+        EXPECT_EQ(c.get(script.scenes[1]), c.want) << cut;
     }
 }
 
@@ -261,48 +144,35 @@ TEST_F(Interpreter, FieldsCarryWithinAGroupAndResetBetweenCalls) {
               {2000, "2000 type 1"}});
     script.parse();
     ASSERT_EQ(script.scenes.size(), 2u);
-    const CScene& second = script.scenes[1];
-    EXPECT_EQ(second.track, 4); // not reset: carried
-    EXPECT_EQ(second.objectStart, 7);
-    EXPECT_EQ(second.duration, 100);
-    EXPECT_EQ(second.endTime, 0); // reset
-    EXPECT_FALSE(second.angleInterp);
-    EXPECT_EQ(second.angleStart, 10.0f);
-    EXPECT_EQ(second.angleEnd, 60.0f);
-
+    const CScene& second = script.scenes[1]; // carried, except endTime and angleInterp
+    EXPECT_EQ((v(second.track, second.objectStart, second.duration, second.endTime, second.angleInterp,
+                 second.angleStart, second.angleEnd)),
+              (V{4, 7, 100, 0, 0, 10, 60}));
     script.parse(); // a new call starts from a clean record
     ASSERT_EQ(script.scenes.size(), 3u);
     const CScene& third = script.scenes[2];
-    EXPECT_EQ(third.track, 0);
-    EXPECT_EQ(third.objectStart, 0);
-    EXPECT_EQ(third.angleEnd, 0.0f);
-    EXPECT_EQ(third.type, 1);
+    EXPECT_EQ((v(third.track, third.objectStart, third.angleEnd, third.type)), (V{0, 0, 0, 1}));
 }
 
-TEST_F(Interpreter, OneGroupOfEqualTimesPerCall) {
-    commands(
-        {{1000, "1000 track 1"}, {1000, "1000 track 2"}, {2000, "2000 track 3"}, {1000, "1000 track 4"}});
+TEST_F(Interpreter, OneGroupOfEqualTimesPerCallAndNothingAfterTheLast) {
+    commands({{1000, "1000 track 1"}, {1000, "1000 track 2"}, {2000, "2000 track 3"}, {1000, ""}});
     std::vector<uint32_t> currents;
     for (int i = 0; i < 5; ++i) {
         script.parse();
         currents.push_back(script.current);
     }
     EXPECT_EQ(currents, (std::vector<uint32_t>{2, 3, 4, 4, 4}));
-    EXPECT_EQ(script.scenes.size(), 4u);
+    EXPECT_EQ(script.scenes.size(), 4u); // an empty command still gives a record
 }
 
 TEST_F(Interpreter, InsertionKeepsTracksNonIncreasingAndEqualTracksInCommandOrder) {
     for (int32_t t : {5, 3, 3, 1}) {
-        CScene s;
-        s.track = t;
-        script.scenes.push_back(s);
+        script.scenes.emplace_back();
+        script.scenes.back().track = t;
     }
     commands({{1000, "1000 track 3 object 99"}, {1000, "1000 track 9"}, {1000, "1000 track 0"}});
     script.parse();
-    std::vector<int32_t> tracks;
-    for (const CScene& s : script.scenes)
-        tracks.push_back(s.track);
-    EXPECT_EQ(tracks, (std::vector<int32_t>{9, 5, 3, 3, 3, 1, 0}));
+    EXPECT_EQ(tracks(), (std::vector<int32_t>{9, 5, 3, 3, 3, 1, 0}));
     EXPECT_EQ(script.scenes[4].objectStart, 99);
 }
 
@@ -312,8 +182,7 @@ TEST_F(Interpreter, EndQuitsAtOnceAndInsertsNothingMore) {
     script.parse();
     EXPECT_TRUE(engine.ended);
     EXPECT_EQ(engine.endedAt, 3016);
-    ASSERT_EQ(script.scenes.size(), 1u);
-    EXPECT_EQ(script.scenes[0].track, 1);
+    EXPECT_EQ(tracks(), (std::vector<int32_t>{1}));
 }
 
 TEST_F(Interpreter, BezierCommandsAlsoGoToScene1KeepingItsOwnSize) {
@@ -323,21 +192,6 @@ TEST_F(Interpreter, BezierCommandsAlsoGoToScene1KeepingItsOwnSize) {
     script.parse();
     ASSERT_EQ(script.scenes.size(), 1u);
     EXPECT_EQ(script.scenes[0].kind, 1);
-    EXPECT_EQ(scene1.kind, 1);
-    EXPECT_EQ(scene1.endTime, 1500);
-    EXPECT_EQ(scene1.track, 2);
-    EXPECT_TRUE(scene1.color);
-    EXPECT_EQ(scene1.width, 5);
-    EXPECT_EQ(scene1.syncEndTime, 77);
-}
-
-TEST_F(Interpreter, NothingToDoAfterTheLastCommand) {
-    script.parse();
-    EXPECT_TRUE(script.scenes.empty());
-    commands({{0, ""}, {0, "   "}});
-    script.parse(); // empty commands still give records
-    EXPECT_EQ(script.scenes.size(), 2u);
-    script.parse();
-    EXPECT_EQ(script.scenes.size(), 2u);
-    EXPECT_EQ(script.current, 2u);
+    EXPECT_EQ((v(scene1.kind, scene1.endTime, scene1.track, scene1.color, scene1.width, scene1.syncEndTime)),
+              (V{1, 1500, 2, 1, 5, 77}));
 }

@@ -7,60 +7,34 @@
 #include "support/gl_fixture.h"
 #include "support/make_jpeg.h"
 #include "support/temp_dir.h"
+#include "tests/gl/render_util.h"
 
 #include <GL/glu.h>
-#include <algorithm>
 #include <cmath>
-#include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
-namespace {
+using FastPathTexture = GLTest;
 
-// A picture with detail in both directions (RGB, row 0 at the top).
-std::vector<uint8_t> pattern(int w, int h) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uint8_t* p = &rgb[(static_cast<size_t>(y) * w + x) * 3];
-            p[0] = static_cast<uint8_t>(128 + 120 * std::sin(x * 0.21));
-            p[1] = static_cast<uint8_t>((x * 5 + y * 3) & 255);
-            p[2] = static_cast<uint8_t>(128 + 120 * std::cos(y * 0.13));
-        }
-    return rgb;
-}
-
-std::vector<uint8_t> level(int lv, int& w, int& h) {
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, lv, GL_TEXTURE_WIDTH, &w);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, lv, GL_TEXTURE_HEIGHT, &h);
-    std::vector<uint8_t> px(static_cast<size_t>(w) * h * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, lv, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    return px;
-}
-
-class FastPathTexture : public GLTest {};
-
-} // namespace
-
-// Level 0 has GLU's size for every kind of side (below, above, exact powers,
-// one-pixel sides), and every texel of the chain is within a few levels of
-// GLU's: the scaler's rounding differs, the halving is the same.
+// Every level has GLU's size for every kind of side (below, above, exact
+// powers, one-pixel sides), and every texel of the chain is within a few
+// levels of GLU's: the scaler's rounding differs, the halving is the same.
 TEST_F(FastPathTexture, MipChainMatchesGluBuild2DMipmaps) {
     const int sizes[][2] = {{300, 200}, {1920, 1080}, {64, 64}, {1, 1},  {3, 5},
                             {1000, 20}, {700, 700},   {6, 12},  {1, 40}, {17, 1}};
-    for (const auto& s : sizes) {
-        const int w = s[0], h = s[1];
+    for (const auto& [w, h] : sizes) {
         SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
-        const std::vector<uint8_t> rgb = pattern(w, h);
-        std::vector<uint8_t> rgba(rgb.size() / 3 * 4);
-        for (size_t i = 0; i < rgb.size() / 3; ++i) {
-            std::copy_n(&rgb[i * 3], 3, &rgba[i * 4]);
-            rgba[i * 4 + 3] = 255;
-        }
-        GLuint ids[2];
-        glGenTextures(2, ids);
-        glBindTexture(GL_TEXTURE_2D, ids[0]);
+        std::vector<uint8_t> rgb, rgba; // detail in both directions
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const uint8_t px[3] = {static_cast<uint8_t>(128 + 120 * std::sin(x * 0.21)),
+                                       static_cast<uint8_t>((x * 5 + y * 3) & 255),
+                                       static_cast<uint8_t>(128 + 120 * std::cos(y * 0.13))};
+                rgb.insert(rgb.end(), px, px + 3);
+                rgba.insert(rgba.end(), {px[0], px[1], px[2], 255});
+            }
+        GLuint id;
+        glGenTextures(1, &id);
+        glBindTexture(GL_TEXTURE_2D, id);
         ASSERT_EQ(gluBuild2DMipmaps(GL_TEXTURE_2D, 4, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data()), 0);
 
         // GLU's scaler turns a one-row picture whose width is not a power of
@@ -68,16 +42,18 @@ TEST_F(FastPathTexture, MipChainMatchesGluBuild2DMipmaps) {
         const bool gluLosesRow = h == 1 && texturePowerOfTwo(w) != w;
         int lw = 0, lh = 0;
         textureLevelSize(w, h, maxTextureSize(), lw, lh);
-        std::vector<uint8_t> ours(static_cast<size_t>(lw) * lh * 4);
+        std::vector<uint8_t> ours(static_cast<size_t>(lw) * lh * 4), glu;
         std::vector<float> scratch;
         scaleToRGBA(rgb.data(), w, h, ours.data(), lw, lh, scratch);
-
         for (int lv = 0;; ++lv) {
-            int gw, gh;
-            glBindTexture(GL_TEXTURE_2D, ids[0]);
-            const std::vector<uint8_t> glu = level(lv, gw, gh);
+            GLint gw = 0, gh = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, lv, GL_TEXTURE_WIDTH, &gw);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, lv, GL_TEXTURE_HEIGHT, &gh);
             ASSERT_EQ(gw, lw) << "level " << lv;
             ASSERT_EQ(gh, lh) << "level " << lv;
+            glu.resize(ours.size());
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glGetTexImage(GL_TEXTURE_2D, lv, GL_RGBA, GL_UNSIGNED_BYTE, glu.data());
             int worst = 0;
             for (size_t i = 0; i < glu.size(); ++i)
                 worst = std::max(worst, std::abs(glu[i] - ours[i]));
@@ -92,23 +68,15 @@ TEST_F(FastPathTexture, MipChainMatchesGluBuild2DMipmaps) {
             lw = std::max(lw / 2, 1);
             lh = std::max(lh / 2, 1);
         }
-        glDeleteTextures(2, ids);
+        glDeleteTextures(1, &id);
     }
-}
-
-TEST(FastPathTextureSize, PowerOfTwoFollowsGlu) {
-    const int cases[][2] = {{1, 1},       {2, 2},       {3, 4},      {5, 4},       {6, 8},
-                            {7, 8},       {200, 256},   {300, 256},  {1080, 1024}, {1920, 2048},
-                            {1024, 1024}, {1536, 2048}, {1535, 1024}};
-    for (const auto& c : cases)
-        EXPECT_EQ(texturePowerOfTwo(c[0]), c[1]) << c[0];
+    // Sides round to the nearest power of two, halves up, as GLU's do; above
+    // the largest size both sides are halved together.
+    for (const auto& [side, want] : {std::pair{3, 4}, {5, 4}, {6, 8}, {1535, 1024}, {1536, 2048}})
+        EXPECT_EQ(texturePowerOfTwo(side), want) << side;
     int w, h;
-    textureLevelSize(1920, 1080, 1024, w, h); // halved together
-    EXPECT_EQ(w, 1024);
-    EXPECT_EQ(h, 512);
-    textureLevelSize(1, 3000, 1024, w, h); // a side stops at 1
-    EXPECT_EQ(w, 1);
-    EXPECT_EQ(h, 1024);
+    textureLevelSize(1920, 1080, 1024, w, h);
+    EXPECT_EQ(std::make_pair(w, h), std::make_pair(1024, 512));
 }
 
 // The scan with decoding on worker threads registers the same textures in the
@@ -126,16 +94,10 @@ TEST_F(FastPathTexture, ScanOrderAndReportsMatchTheOneAtATimeScan) {
     ASSERT_EQ(mkdir(show.data("folder.jpg").c_str(), 0755), 0);
     show.write("m.3ds", "");
 
-    struct Result {
-        std::vector<std::string> names;
-        std::vector<std::pair<int, int>> sizes;
-        std::vector<std::string> reports;
-    };
+    // Per texture "name w x h", then per report "file: message E|W".
     auto scan = [&](DrawPath path) {
-        Result r;
-        char saved[4096];
-        EXPECT_NE(getcwd(saved, sizeof saved), nullptr);
-        EXPECT_EQ(chdir(show.dir().c_str()), 0);
+        std::vector<std::string> textures, reports;
+        InDir in(show.dir());
         drawPath = path;
         assetReport.clear();
         const bool print = assetReport.print;
@@ -143,23 +105,17 @@ TEST_F(FastPathTexture, ScanOrderAndReportsMatchTheOneAtATimeScan) {
         einit.dir();
         assetReport.print = print;
         drawPath = DrawPath::Arrays;
-        for (texture_type* t = gfx.textures; t; t = t->next) {
-            r.names.push_back(t->name);
-            r.sizes.emplace_back(t->width, t->height);
-        }
+        for (texture_type* t = gfx.textures; t; t = t->next)
+            textures.push_back(t->name + " " + std::to_string(t->width) + "x" + std::to_string(t->height));
         for (const Diagnostic& d : assetReport.diagnostics)
-            r.reports.push_back(d.file + ": " + d.message + (d.severity == Diagnostic::Error ? " E" : " W"));
+            reports.push_back(d.file + ": " + d.message + (d.severity == Diagnostic::Error ? " E" : " W"));
         assetReport.clear();
         gfxClear();
-        EXPECT_EQ(chdir(saved), 0);
-        return r;
+        return std::make_pair(textures, reports);
     };
-    const Result reference = scan(DrawPath::Immediate);
-    const Result fast = scan(DrawPath::Arrays);
-    EXPECT_EQ(fast.names, reference.names);
-    EXPECT_EQ(fast.sizes, reference.sizes);
-    EXPECT_EQ(fast.reports, reference.reports);
-    ASSERT_GE(reference.names.size(), 10u); // the nine pictures and Zed.JPG at least
-    EXPECT_EQ(reference.names.front(), "p8.jpg");
-    EXPECT_GE(reference.reports.size(), 3u); // broken, empty, folder at least
+    const auto [textures, reports] = scan(DrawPath::Immediate);
+    EXPECT_EQ(scan(DrawPath::Arrays), std::make_pair(textures, reports));
+    ASSERT_GE(textures.size(), 10u); // the nine pictures and Zed.JPG at least
+    EXPECT_EQ(textures.front().substr(0, 7), "p8.jpg ");
+    EXPECT_GE(reports.size(), 3u); // broken, empty, folder at least
 }

@@ -1,9 +1,9 @@
 #include "assets/gfx.h"
+#include "render/draw_path.h"
 #include "render/scene_gl.h"
 #include "support/gl_fixture.h"
 #include "tests/gl/render_util.h"
 
-#include <GL/gl.h>
 #include <cstring>
 
 namespace {
@@ -12,52 +12,39 @@ namespace {
 // u 0..1 from left to right and v 0..1 from bottom to top.
 object_type* square(const char* textureName) {
     auto* o = new object_type;
-    o->name = "square.3ds";
     std::memcpy(o->textureName, textureName, strnlen(textureName, sizeof o->textureName));
     o->vertices = {{-1, -1, -5}, {1, -1, -5}, {1, 1, -5}, {-1, 1, -5}};
     o->mapcoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     o->polygons = {{0, 1, 2}, {0, 2, 3}};
     o->vertexCount = 4;
     o->polygonCount = 2;
-    o->hasMapcoords = 1;
-    o->hasPolygons = 1;
+    o->hasMapcoords = o->hasPolygons = 1;
     return o;
 }
+
+// One unit at distance 5 is 1.5 / (5 * 1.33) * 320 px across and 1.5 / 5 * 240 px up.
+constexpr double kUnitX = 1.5 / (5 * 1.33) * 320;
+constexpr double kUnitY = 1.5 / 5 * 240;
 
 class Model : public GLTest {
   protected:
     void TearDown() override {
-        clearRegistry();
+        gfxClear();
+        drawPath = DrawPath::Arrays;
         GLTest::TearDown();
     }
-    // Only what this test registered.
-    void clearRegistry() {
-        while (gfx.objects) {
-            object_type* next = gfx.objects->next;
-            delete gfx.objects;
-            gfx.objects = next;
-        }
-        while (gfx.textures) {
-            texture_type* next = gfx.textures->next;
-            delete gfx.textures;
-            gfx.textures = next;
-        }
-    }
-    void addObject(object_type* o) {
-        o->next = gfx.objects;
+    // Registers the object (index 0) and, with a name, a texture.
+    void add(object_type* o, const std::string& textureName = "", GLuint id = 0) {
+        gfxClear();
         gfx.objects = o;
-    }
-    void addTexture(const std::string& name, GLuint id) {
+        if (textureName.empty()) return;
         auto* t = new texture_type;
-        t->name = name;
+        t->name = textureName;
         t->textureId = id;
-        t->next = gfx.textures;
         gfx.textures = t;
     }
-    CScene model(int32_t object, int32_t texture) {
+    CScene model(int32_t texture = -1) {
         CScene s;
-        s.type = 0;
-        s.objectValue = object;
         s.maskValue = texture;
         s.blendSrc = GL_SRC_ALPHA;
         s.blendDst = GL_ONE;
@@ -73,61 +60,44 @@ class Model : public GLTest {
     }
     Box box() const { return litBox(rgb, frame.width, frame.height); }
     // Left half red, right half green.
-    GLuint halves() {
+    static GLuint halves() {
         return makeTexture(2, 2, [](int x, int) { return x == 0 ? RGB{255, 0, 0} : RGB{0, 255, 0}; });
     }
 };
 
-// One unit at distance 5 is 1.5 / (5 * 1.33) * 320 px across and 1.5 / 5 * 240 px up.
-constexpr double kUnitX = 1.5 / (5 * 1.33) * 320;
-constexpr double kUnitY = 1.5 / 5 * 240;
-
 } // namespace
 
 TEST_F(Model, TextureChoice) {
-    const GLuint own = halves();
-    const GLuint other = solidTexture(2, 2, {0, 0, 255});
+    const RGB red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, white{255, 255, 255};
+    const GLuint other = solidTexture(2, 2, blue);
     struct Case {
         const char* what;
-        const char* textureName;
-        bool registerOwn;
+        const char* modelTexture;
+        const char* registered;
         int32_t maskTexture;
         RGB left, right;
     } cases[] = {
-        {"its own texture", "skin.jpg", true, -1, {255, 0, 0}, {0, 255, 0}},
-        {"a texture given by mask wins",
-         "skin.jpg",
-         true,
-         static_cast<int32_t>(other),
-         {0, 0, 255},
-         {0, 0, 255}},
-        {"own texture not registered: untextured", "none.jpg", true, -1, {255, 255, 255}, {255, 255, 255}},
-        {"names match exactly", "SKIN.JPG", true, -1, {255, 255, 255}, {255, 255, 255}},
-        {"a 20-byte name without NUL", "abcdefghijklmnopqrst", false, -1, {255, 0, 0}, {0, 255, 0}},
+        {"its own texture", "skin.jpg", "skin.jpg", -1, red, green},
+        {"a texture given by mask wins", "skin.jpg", "skin.jpg", static_cast<int32_t>(other), blue, blue},
+        {"own texture not registered: untextured", "none.jpg", "skin.jpg", -1, white, white},
+        {"a 20-byte name without NUL", "abcdefghijklmnopqrst", "abcdefghijklmnopqrst", -1, red, green},
     };
     for (const Case& c : cases) {
-        addObject(square(c.textureName));
-        if (c.registerOwn)
-            addTexture("skin.jpg", own);
-        else
-            addTexture("abcdefghijklmnopqrst", own);
-        draw(model(0, c.maskTexture));
-        const Box b = box();
-        EXPECT_NEAR(b.x0, 320 - kUnitX, 1.5) << c.what;
-        EXPECT_NEAR(b.x1, 320 + kUnitX, 1.5) << c.what;
-        EXPECT_NEAR(b.y0, 240 - kUnitY, 1.5) << c.what;
-        EXPECT_NEAR(b.y1, 240 + kUnitY, 1.5) << c.what;
+        add(square(c.modelTexture), c.registered, halves());
+        draw(model(c.maskTexture));
+        expectBox(box(), {320 - kUnitX, 240 - kUnitY, 320 + kUnitX, 240 + kUnitY}, 1.5, c.what);
         EXPECT_EQ(pixel(280, 240), c.left) << c.what;
         EXPECT_EQ(pixel(360, 240), c.right) << c.what;
-        clearRegistry();
     }
 }
 
 TEST_F(Model, NothingDrawnForAMissingIndexAndTextureZeroStaysBound) {
-    addObject(square("skin.jpg"));
+    add(square("skin.jpg"));
     for (int index : {-1, 1, 7}) {
         glBindTexture(GL_TEXTURE_2D, halves());
-        draw(model(index, -1));
+        CScene s = model();
+        s.objectValue = index;
+        draw(s);
         EXPECT_GT(box().x0, box().x1) << index;
         GLint bound = -1;
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -135,41 +105,65 @@ TEST_F(Model, NothingDrawnForAMissingIndexAndTextureZeroStaysBound) {
     }
 }
 
-TEST_F(Model, BadIndicesAreNotRead) {
-    // Face 0 names a vertex that does not exist: it is skipped. Face 1 is
-    // sound, but the mapping list is short: vertex 3 gets (0, 0), red.
-    object_type* o = square("skin.jpg");
-    o->polygons = {{0, 1, 99}, {0, 2, 3}, {-4, 1, 2}};
-    o->polygonCount = 5; // more than the list holds
-    o->mapcoords = {{0, 0}, {1, 0}, {1, 1}};
-    addObject(o);
-    addTexture("skin.jpg", halves());
-    draw(model(0, -1));
-    // Only the upper-left triangle (0, 2, 3) is drawn.
-    EXPECT_EQ(pixel(340, 280), (RGB{0, 0, 0}));   // below the diagonal
-    EXPECT_EQ(pixel(260, 190), (RGB{255, 0, 0})); // near vertex 3, mapped (0, 0)
+// The arrays and the reference way (one call per corner) draw the same
+// corners, with and without environment mapping, guards included.
+TEST_F(Model, GuardedCornersOnBothPaths) {
+    struct Case {
+        const char* what;
+        std::vector<polygon_type> faces;
+        int32_t polygonCount;
+        size_t mapcoords;
+    } cases[] = {
+        {"faces out of range, count past the list, short mapping", {{0, 1, 99}, {0, 2, 3}, {-4, 1, 2}}, 5, 3},
+        {"polygonCount shorter than the list", {{0, 1, 2}, {0, 2, 3}}, 1, 4},
+        {"no mapping: the position is the coordinate", {{0, 1, 2}, {0, 2, 3}}, 2, 0},
+    };
+    for (const Case& c : cases) {
+        object_type* o = square("skin.jpg");
+        o->polygons = c.faces;
+        o->polygonCount = c.polygonCount;
+        o->mapcoords.resize(c.mapcoords);
+        o->hasMapcoords = c.mapcoords > 0;
+        add(o, "skin.jpg", makeTexture(4, 4, [](int x, int y) { return RGB{x * 60, y * 60, 200}; }));
+        for (bool envmap : {false, true}) {
+            CScene s = model();
+            s.envmap = envmap;
+            drawPath = DrawPath::Immediate;
+            draw(s);
+            const std::vector<uint8_t> reference = rgb;
+            drawPath = DrawPath::Arrays;
+            draw(s);
+            EXPECT_TRUE(reference == rgb) << c.what << ", envmap " << envmap;
+            EXPECT_LE(box().x0, box().x1) << c.what << ", envmap " << envmap;
+            if (&c != cases || envmap) continue;
+            // Only the upper-left face (0, 2, 3) is drawn, and vertex 3, past
+            // the mapping list, takes texel (0, 0).
+            EXPECT_EQ(pixel(340, 280), (RGB{0, 0, 0}));   // below the diagonal
+            EXPECT_EQ(pixel(260, 190), (RGB{0, 0, 200})); // near vertex 3
+        }
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(Model, WireframeDrawsLinesOnly) {
-    addObject(square("none.jpg"));
-    CScene s = model(0, -1);
+    add(square("none.jpg"));
+    CScene s = model();
     s.wireframe = true;
     draw(s);
-    const int left = static_cast<int>(320 - kUnitX + 0.5);
-    EXPECT_EQ(pixel(left, 200), (RGB{255, 255, 255})); // the left edge
-    EXPECT_EQ(pixel(290, 200), (RGB{0, 0, 0}));        // inside the upper-left face
+    EXPECT_EQ(pixel(static_cast<int>(320 - kUnitX + 0.5), 200), (RGB{255, 255, 255})); // the left edge
+    EXPECT_EQ(pixel(290, 200), (RGB{0, 0, 0})); // inside the upper-left face
     GLint mode[2] = {0, 0};
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL); // switched back off
 }
 
 TEST_F(Model, EnvmapReplacesTheTextureCoordinates) {
-    addObject(square("skin.jpg"));
-    addTexture("skin.jpg", makeTexture(64, 64, [](int x, int y) { return RGB{x * 4, y * 4, 128}; }));
-    draw(model(0, -1));
+    add(square("skin.jpg"), "skin.jpg", makeTexture(64, 64, [](int x, int y) {
+            return RGB{x * 4, y * 4, 128};
+        }));
+    draw(model());
     const std::vector<uint8_t> plain = rgb;
-    CScene s = model(0, -1);
+    CScene s = model();
     s.envmap = true;
     draw(s);
     size_t differ = 0;
@@ -182,31 +176,24 @@ TEST_F(Model, EnvmapReplacesTheTextureCoordinates) {
 }
 
 TEST_F(Model, TranslateRotateScaleInThatOrder) {
-    // A bar from x 0 to 1, y 0 to 0.25: scaled to 2 long, turned upright by
-    // 90 degrees about z, then moved one unit right.
-    object_type* o = new object_type;
+    // A bar from x 0 to 1, y 0 to 0.25 at z -5: scaled to 2 long, turned
+    // upright about z, moved one unit right, about the eye: it ends at
+    // x 0.75 .. 1, y 0 .. 2.
+    auto* o = new object_type;
     o->vertices = {{0, 0, -5}, {1, 0, -5}, {1, 0.25f, -5}, {0, 0.25f, -5}};
     o->polygons = {{0, 1, 2}, {0, 2, 3}};
     o->polygonCount = 2;
     o->hasPolygons = 1;
-    addObject(o);
-    CScene s = model(0, -1);
-    s.color = true;
-    s.opacityValue = 1.0f;
-    s.colorValue[0] = 1.0f;
-    s.translate = s.rotate = s.scale = true;
+    add(o);
+    CScene s = model();
+    s.color = s.translate = s.rotate = s.scale = true;
+    s.opacityValue = s.colorValue[0] = 1.0f;
     s.translateValue[0] = 1;
     s.angleValue = 90;
     s.axisValue[2] = 1;
     s.scaleValue[0] = 2;
     s.scaleValue[1] = s.scaleValue[2] = 1;
-    // Vertices at z -5 move with the transforms about the eye: the bar ends at
-    // x 0.75 .. 1, y 0 .. 2 in the plane z -5.
     draw(s);
-    const Box b = box();
-    EXPECT_NEAR(b.x0, 320 + 0.75 * kUnitX, 1.5);
-    EXPECT_NEAR(b.x1, 320 + kUnitX, 1.5);
-    EXPECT_NEAR(b.y0, 240 - 2 * kUnitY, 1.5);
-    EXPECT_NEAR(b.y1, 240, 1.5);
+    expectBox(box(), {320 + 0.75 * kUnitX, 240 - 2 * kUnitY, 320 + kUnitX, 240}, 1.5, "the bar");
     EXPECT_EQ(pixel(static_cast<int>(320 + 0.9 * kUnitX), 200), (RGB{255, 0, 0}));
 }

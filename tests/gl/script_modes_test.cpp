@@ -12,22 +12,16 @@ using nlohmann::json;
 RunResult run(const std::string& mode, const std::string& text, std::vector<std::string> extra = {}) {
     TempShow show;
     show.script(text);
-    std::vector<std::string> args{mode};
-    args.insert(args.end(), extra.begin(), extra.end());
-    args.push_back(show.dir());
-    return runTamarack(args);
+    extra.insert(extra.begin(), mode);
+    extra.push_back(show.dir());
+    return runTamarack(extra);
 }
 
 TEST(PreprocessMode, WorkedExampleRoundTrips) {
-    const RunResult r = run("-E", "# opening\n"
-                                  "Define LEN 2.5\n"
-                                  "Default 800x600 !sound\n"
-                                  "Sync 1 0.5 2 1.25\n"
-                                  "@sync\n"
-                                  "0.0 blendFunc GL_SRC_ALPHA GL_ONE\n"
-                                  "1.5 duration LEN blend\n"
-                                  "1.5 duration LEN\n"
-                                  "3 duration 2\n");
+    const RunResult r =
+        run("-E", "# opening\nDefine LEN 2.5\nDefault 800x600 !sound\nSync 1 0.5 2 1.25\n@sync\n"
+                  "0.0 blendFunc GL_SRC_ALPHA GL_ONE\n1.5 duration LEN blend\n1.5 duration LEN\n"
+                  "3 duration 2\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Default 800x600 !sound\n"
                      "Sync 1 500 2 1250\n"
@@ -49,7 +43,7 @@ TEST(PreprocessMode, PrintsKeptBytesAndDiagnosticsOnStderr) {
 }
 
 TEST(ScriptModes, MissingScriptFailsInEveryMode) {
-    for (const char* mode : {"-E", "--inspect"}) {
+    for (const char* mode : {"-E", "--inspect", "--assets"}) {
         TempShow show;
         const RunResult r = runTamarack({mode, show.dir()});
         EXPECT_EQ(r.status, 1) << mode;
@@ -61,74 +55,46 @@ TEST(ScriptModes, MissingScriptFailsInEveryMode) {
 TEST(InspectMode, ExactOutput) {
     const RunResult r = run("--inspect", "Default 800x600\nSync 7 0.5 8 500\n@sync\n5.0 track 1 type 1\n");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "{\"config\": {\"windowed\": 0, \"soundOn\": 1, \"anaglyphic\": 0, \"gui\": 1, "
-              "\"screenWidth\": 800, \"screenHeight\": 600, \"videoWidth\": 800, \"videoHeight\": 600}, "
-              "\"syncTracks\": [[{\"track\": 7, \"length\": 500}, {\"track\": 8, \"length\": 500}]], "
-              "\"commands\": [{\"time\": 5000, \"text\": \"5000 track 1 type 1\"}]}\n");
+    EXPECT_EQ(r.out, R"({"config": {"windowed": 0, "soundOn": 1, "anaglyphic": 0, "gui": 1, )"
+                     R"("screenWidth": 800, "screenHeight": 600, "videoWidth": 800, "videoHeight": 600}, )"
+                     R"("syncTracks": [[{"track": 7, "length": 500}, {"track": 8, "length": 500}]], )"
+                     R"("commands": [{"time": 5000, "text": "5000 track 1 type 1"}]})"
+                     "\n");
 }
 
 TEST(InspectMode, OptionsBlockEdgeCases) {
-    struct Case {
-        const char* name;
-        std::string text;
-        std::vector<std::string> flags;
-        json config; // the fields that differ from the defaults
-        json syncTracks;
-        json commands;
+    const struct {
+        const char* text;
+        const char* expected;   // config: the fields that differ from the defaults; arrays: [] when left out
+        bool overrides = false; // run with --window --mute
     } cases[] = {
-        {"defaults", "@sync\n", {}, json::object(), json::array(), json::array()},
-        {"last resolution wins",
-         "Default 800x600 1024x768\n@sync\n",
-         {},
-         {{"screenWidth", 1024}, {"screenHeight", 768}, {"videoWidth", 1024}, {"videoHeight", 768}},
-         json::array(),
-         json::array()},
-        {"option word needs Default",
-         "!sound\nxyz Default !sound anaglyphic !gui\n@sync\n",
-         {},
-         {{"soundOn", 0}, {"anaglyphic", 1}, {"gui", 0}},
-         json::array(),
-         json::array()},
-        {"@sync after Default is an option word",
-         "Default !fullscreen @sync\n@sync\n0 a\n",
-         {},
-         {{"windowed", 1}},
-         json::array(),
-         json::parse(R"([{"time": 0, "text": "0 a"}])")},
-        {"empty Sync keeps the numbering",
-         "Sync\nSync 3 500 1 250\n@sync\n",
-         {},
-         json::object(),
-         json::parse(R"([[], [{"track": 3, "length": 500}, {"track": 1, "length": 250}]])"),
-         json::array()},
-        {"after @sync everything is a command",
-         "@sync ignored\nSync 1 2\nDefault !sound\ntrack 1\n2.5 end\n@end\n",
-         {},
-         json::object(),
-         json::array(),
-         json::parse(R"([{"time": 0, "text": "Sync 1 2"}, {"time": 0, "text": "Default !sound"},
-                         {"time": 0, "text": "track 1"}, {"time": 2500, "text": "2500 end"}])")},
-        {"@end right after @sync", "@sync\n@end\n0 a\n", {}, json::object(), json::array(), json::array()},
-        {"command-line overrides",
-         "Default 640x480\n@sync\n",
-         {"--window", "--mute"},
-         {{"windowed", 1}, {"soundOn", 0}},
-         json::array(),
-         json::array()},
+        {"Default 800x600 1024x768\n@sync\n",
+         R"({"config": {"screenWidth": 1024, "screenHeight": 768, "videoWidth": 1024, "videoHeight": 768}})"},
+        {"!sound\nxyz Default !sound anaglyphic !gui\n@sync\n",
+         R"({"config": {"soundOn": 0, "anaglyphic": 1, "gui": 0}})"},
+        {"Default !fullscreen @sync\n@sync\n0 a\n",
+         R"({"config": {"windowed": 1}, "commands": [{"time": 0, "text": "0 a"}]})"},
+        {"Sync\nSync 3 500 1 250\n@sync\n",
+         R"({"syncTracks": [[], [{"track": 3, "length": 500}, {"track": 1, "length": 250}]]})"},
+        {"@sync ignored\nSync 1 2\nDefault !sound\ntrack 1\n2.5 end\n@end\n",
+         R"({"commands": [{"time": 0, "text": "Sync 1 2"}, {"time": 0, "text": "Default !sound"},
+                          {"time": 0, "text": "track 1"}, {"time": 2500, "text": "2500 end"}]})"},
+        {"@sync\n@end\n0 a\n", "{}"},
+        {"Default 640x480\n@sync\n", R"({"config": {"windowed": 1, "soundOn": 0}})", true},
     };
-    const json defaults = {{"windowed", 0},     {"soundOn", 1},       {"anaglyphic", 0},
-                           {"gui", 1},          {"screenWidth", 640}, {"screenHeight", 480},
-                           {"videoWidth", 640}, {"videoHeight", 480}};
-    for (const Case& c : cases) {
-        const RunResult r = run("--inspect", c.text, c.flags);
-        ASSERT_EQ(r.status, 0) << c.name << ": " << r.err;
-        const json got = json::parse(r.out);
-        json config = defaults;
-        config.update(c.config);
-        EXPECT_EQ(got["config"], config) << c.name;
-        EXPECT_EQ(got["syncTracks"], c.syncTracks) << c.name;
-        EXPECT_EQ(got["commands"], c.commands) << c.name;
+    for (const auto& c : cases) {
+        const RunResult r =
+            run("--inspect", c.text,
+                c.overrides ? std::vector<std::string>{"--window", "--mute"} : std::vector<std::string>{});
+        ASSERT_EQ(r.status, 0) << c.text << r.err;
+        const json got = json::parse(r.out), expected = json::parse(c.expected);
+        json config =
+            json::parse(R"({"windowed": 0, "soundOn": 1, "anaglyphic": 0, "gui": 1, "screenWidth": 640,
+            "screenHeight": 480, "videoWidth": 640, "videoHeight": 480})");
+        config.update(expected.value("config", json::object()));
+        EXPECT_EQ(got["config"], config) << c.text;
+        EXPECT_EQ(got["syncTracks"], expected.value("syncTracks", json::array())) << c.text;
+        EXPECT_EQ(got["commands"], expected.value("commands", json::array())) << c.text;
     }
 }
 
