@@ -1,4 +1,5 @@
 #include "assets/asset_report.h"
+#include "assets/face_guard.h"
 #include "assets/gfx.h"
 
 #include <algorithm>
@@ -175,13 +176,8 @@ bool Load3DS(std::string path) {
 }
 
 void buildDrawArrays(object_type& o) {
-    const size_t vertexCount = o.vertices.size();
     const size_t mapCount = o.mapcoords.size();
-    size_t faces = o.polygons.size();
-    if (o.polygonCount < 0)
-        faces = 0;
-    else if (static_cast<size_t>(o.polygonCount) < faces)
-        faces = static_cast<size_t>(o.polygonCount);
+    const size_t faces = drawableFaces(o);
     const bool mapped = o.hasMapcoords == 1;
     o.drawArray.clear();
     o.drawArray.reserve(faces * 3 * static_cast<size_t>(drawStride(o)));
@@ -189,10 +185,7 @@ void buildDrawArrays(object_type& o) {
     for (size_t i = 0; i < faces; ++i) {
         const polygon_type& f = o.polygons[i];
         const int32_t index[3] = {f.a, f.b, f.c};
-        bool inside = true;
-        for (int32_t n : index)
-            if (n < 0 || static_cast<size_t>(n) >= vertexCount) inside = false;
-        if (!inside) continue;
+        if (!faceInside(o, f)) continue;
         for (int32_t n : index) {
             const VECTOR& p = o.vertices[static_cast<size_t>(n)];
             o.drawArray.insert(o.drawArray.end(), {p.x, p.y, p.z});

@@ -1,3 +1,4 @@
+#include "assets/face_guard.h"
 #include "assets/gfx.h"
 #include "render/draw_path.h"
 
@@ -18,22 +19,14 @@ static int ownTexture(const object_type& o) {
 static void drawImmediate(const object_type& o) {
     // A face that names a vertex beyond the list is skipped; a corner beyond
     // the mapping list gets the coordinate (0, 0). Nothing is read past an array.
-    const size_t vertexCount = o.vertices.size();
     const size_t mapCount = o.mapcoords.size();
-    size_t faces = o.polygons.size();
-    if (o.polygonCount < 0)
-        faces = 0;
-    else if (static_cast<size_t>(o.polygonCount) < faces)
-        faces = static_cast<size_t>(o.polygonCount);
+    const size_t faces = drawableFaces(o);
 
     glBegin(GL_TRIANGLES);
     for (size_t i = 0; i < faces; ++i) {
         const polygon_type& f = o.polygons[i];
         const int32_t corners[3] = {f.a, f.b, f.c};
-        bool inside = true;
-        for (int32_t n : corners)
-            if (n < 0 || static_cast<size_t>(n) >= vertexCount) inside = false;
-        if (!inside) continue;
+        if (!faceInside(o, f)) continue;
         for (int32_t n : corners) {
             const VECTOR& p = o.vertices[static_cast<size_t>(n)];
             if (o.hasPolygons == 1) glNormal3f(p.x, p.y, p.z);

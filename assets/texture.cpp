@@ -114,27 +114,11 @@ uint8_t toByte(float v) {
     return static_cast<uint8_t>(i > 255 ? 255 : i);
 }
 
-// One target row from the weighted source row, with TAPS taps a column.
+// One target row from the weighted source row, with TAPS taps a column
+// (0: as many as the table says; the fixed counts let the compiler unroll).
 template <int TAPS>
 void spreadRow(const float* __restrict acc, const Taps& xs, uint8_t* __restrict out, int outWidth) {
-    const float* w = xs.weight.data();
-    for (int x = 0; x < outWidth; ++x, w += TAPS, out += 4) {
-        const float* p = acc + static_cast<size_t>(xs.first[static_cast<size_t>(x)]) * 3;
-        float r = 0, g = 0, b = 0;
-        for (int c = 0; c < TAPS; ++c) {
-            r += w[c] * p[c * 3];
-            g += w[c] * p[c * 3 + 1];
-            b += w[c] * p[c * 3 + 2];
-        }
-        out[0] = toByte(r);
-        out[1] = toByte(g);
-        out[2] = toByte(b);
-        out[3] = 255;
-    }
-}
-
-void spreadRowAny(const float* acc, const Taps& xs, uint8_t* out, int outWidth) {
-    const int taps = xs.taps;
+    const int taps = TAPS > 0 ? TAPS : xs.taps;
     const float* w = xs.weight.data();
     for (int x = 0; x < outWidth; ++x, w += taps, out += 4) {
         const float* p = acc + static_cast<size_t>(xs.first[static_cast<size_t>(x)]) * 3;
@@ -182,7 +166,7 @@ void scaleToRGBA(const uint8_t* rgb, int width, int height, uint8_t* rgba, int o
             spreadRow<3>(acc, xs, out, outWidth);
             break;
         default:
-            spreadRowAny(acc, xs, out, outWidth);
+            spreadRow<0>(acc, xs, out, outWidth);
             break;
         }
     }
