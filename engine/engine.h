@@ -11,6 +11,9 @@ class CMain {
     int32_t endedAt = 0; // show time at which "end" was interpreted
 
     void quit();
+    // Prints "tamarack: the show ends at S s" on stderr, S in seconds with the
+    // fewest digits that give endedAt exactly (3, 2.5, 1234.567).
+    void reportEnd() const;
 };
 
 extern CMain engine;

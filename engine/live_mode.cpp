@@ -60,7 +60,7 @@ int runLive(const Options& opt) {
     dev.fps = opt.fps;
     const int32_t start = opt.hasStart ? std::max(0, secondsToMs(opt.start)) : 0;
     if (start > 0 && !rewindTo(start, opt.fps) && !opt.dev) {
-        std::fprintf(stderr, "tamarack: the show ends at %g s\n", engine.endedAt / 1000.0);
+        engine.reportEnd();
         sound.exit();
         SDL_Quit();
         return 1;

@@ -22,20 +22,6 @@
 
 namespace {
 
-// Seconds as the shortest decimal that reads back as the same value, %g style.
-std::string shortestSeconds(double s) {
-    char buf[64];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*g", precision, s);
-        if (std::strtod(buf, nullptr) == s) break;
-    }
-    return buf;
-}
-
-void reportEnd(int32_t at) {
-    std::fprintf(stderr, "tamarack: the show ends at %s s\n", shortestSeconds(at / 1000.0).c_str());
-}
-
 // Whether the show is over without an "end": every command interpreted and no
 // record running (templates do not count).
 bool nothingLeft() {
@@ -113,15 +99,13 @@ int runShot(const Options& opt) {
     if (!openOffline(opt, frame)) return 1;
     effect.present = false;
     const int32_t T = secondsToMs(opt.seconds);
+    // An "end" before T ends the show; the frame at T is drawn even when it
+    // interprets "end".
     if (!simulateUntil(T)) {
-        reportEnd(engine.endedAt);
+        engine.reportEnd();
         return 1;
     }
     effect.DrawGLScene();
-    if (engine.ended) {
-        reportEnd(engine.endedAt);
-        return 1;
-    }
     std::vector<uint8_t> rgb;
     frame.readRGB(rgb);
     std::string err;
@@ -132,10 +116,10 @@ int runShot(const Options& opt) {
     return 0;
 }
 
-// Every frame of the virtual clock from `from` to `to`. The frame in which
-// "end" is interpreted ends the show and is not written; without "end" the
-// show is over in the first frame after the last command in which no record
-// runs, and that frame is the last one written.
+// Every frame of the virtual clock from `from` to `to`. The show ends with the
+// frame in which "end" is interpreted, or, without "end", with the first frame
+// after the last command in which no record runs; that frame is the last one
+// written.
 int runRender(const Options& opt) {
     const bool toStream = opt.out == "-";
     if (!toStream) {
@@ -168,15 +152,7 @@ int runRender(const Options& opt) {
             effect.DrawGLScene();
         else
             stepFrame();
-        if (engine.ended) {
-            // The "end" frame itself is not part of the film.
-            if (written == 0) {
-                reportEnd(engine.endedAt);
-                status = 1;
-            }
-            break;
-        }
-        const bool over = !opt.hasTo && nothingLeft();
+        const bool over = engine.ended || (!opt.hasTo && nothingLeft());
         if (draw) {
             frame.readRGB(rgb);
             if (toStream) {
@@ -198,7 +174,8 @@ int runRender(const Options& opt) {
             if (progress) std::fprintf(stderr, "\rtamarack: %ld frames, %.3f s", written, now / 1000.0);
         } else if (over) {
             // Nothing left to show before the first frame asked for.
-            reportEnd(now);
+            if (!engine.ended) engine.endedAt = now;
+            engine.reportEnd();
             status = 1;
             break;
         }

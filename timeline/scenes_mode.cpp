@@ -6,24 +6,7 @@
 #include "timeline/frame_step.h"
 #include "timeline/scene_json.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
-
-namespace {
-
-// A show time in seconds with the fewest digits that give the same value: 3, 2.5.
-void printSeconds(FILE* f, int32_t ms) {
-    const double s = ms / 1000.0;
-    char text[32];
-    for (int digits = 1; digits <= 17; ++digits) {
-        std::snprintf(text, sizeof text, "%.*g", digits, s);
-        if (std::strtod(text, nullptr) == s) break;
-    }
-    std::fputs(text, f);
-}
-
-} // namespace
 
 // --scenes SECONDS: the scene list after the frame at SECONDS of the virtual
 // clock, as one JSON object on stdout.
@@ -31,13 +14,13 @@ int runScenes(const Options& opt) {
     Offscreen frame;
     if (!openOffline(opt, frame)) return 1;
     const int32_t until = secondsToMs(opt.seconds);
-    if (simulateUntil(until)) stepFrame();
-    if (engine.ended) {
-        std::fputs("tamarack: the show ends at ", stderr);
-        printSeconds(stderr, engine.endedAt);
-        std::fputs(" s\n", stderr);
+    // An "end" before T ends the show; the frame at T is a frame of the show
+    // even when it interprets "end".
+    if (!simulateUntil(until)) {
+        engine.reportEnd();
         return 1;
     }
+    stepFrame();
 
     nlohmann::ordered_json out;
     out["time"] = until;

@@ -91,8 +91,10 @@ TEST(Capture, EndCommandEndsTheFilmAndRefusesLaterShots) {
     show.script(curves("0.5 end\n"));
     RunResult r = runTamarack({"--render", "out", "--fps", "10"}, show.dir());
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(listFolder(show.dir() + "/out"), numbered(5)); // the frame at 0.5 s is not written
-    for (const char* t : {"0.5", "0.7"}) {
+    EXPECT_EQ(listFolder(show.dir() + "/out"), numbered(6)); // the frame at 0.5 s is the last
+    EXPECT_EQ(runTamarack({"--shot", "0.5", "last.png", "--fps", "10"}, show.dir()).status, 0);
+    EXPECT_EQ(readPNG(show.dir() + "/last.png").rgb, readPNG(show.dir() + "/out/" + numbered(6)[5]).rgb);
+    for (const char* t : {"0.6", "0.7"}) {
         r = runTamarack({"--shot", t, "late.png", "--fps", "10"}, show.dir());
         EXPECT_EQ(r.status, 1) << t;
         EXPECT_EQ(r.err, "tamarack: the show ends at 0.5 s\n") << t;

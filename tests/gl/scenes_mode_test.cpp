@@ -106,11 +106,15 @@ TEST(ScenesMode, TheSyncedImageSwitchesEvery500ms) {
     }
 }
 
-TEST(ScenesMode, AnEndBeforeOrAtTheTimeStopsWithAMessage) {
+TEST(ScenesMode, AnEndBeforeTheTimeStopsWithAMessage) {
+    // The frame at T itself is a frame of the show, even when it interprets "end".
     const struct {
         const char *endAt, *seconds, *message; // message nullptr: the show is still on
     } cases[] = {{"2.5", "3", "tamarack: the show ends at 2.5 s\n"},
-                 {"3.0", "3", "tamarack: the show ends at 3 s\n"},
+                 {"3.0", "3.001", "tamarack: the show ends at 3 s\n"},
+                 // in the first frame at or after 1234.567 s at 60 fps
+                 {"1234.567", "1300", "tamarack: the show ends at 1234.583 s\n"},
+                 {"3.0", "3", nullptr},
                  {"3.0", "2.999", nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.endAt);
