@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     const std::string dir = argv[1];
     const tds::Mesh meshes[] = {
         tds::torus("torus", "stripes.jpg", 0.72f, 0.28f, 64, 32, 4, 1),
-        tds::trefoil("knot", "marble.jpg", 0.3f, 0.16f, 240, 16, 6, 1),
+        tds::trefoil("knot", "marble.jpg", 0.3f, 0.16f, 54, 5, 6, 1),
     };
     const char* files[] = {"torus.3ds", "knot.3ds"};
     for (int i = 0; i < 2; ++i) {
