@@ -15,10 +15,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+// Stops the music, closes the display and ends the process with status 0.
+// The GL context is released first and the process leaves without running
+// the exit handlers of the libraries it loaded: quitting never waits on a
+// driver's threads.
 static void quitShow() {
     sound.exit();
+    closeDisplay();
     SDL_Quit();
-    std::exit(0);
+    std::fflush(nullptr);
+    std::_Exit(0);
 }
 
 // The authoring loop: the frame, the clock (held while paused), every pending
@@ -62,6 +68,7 @@ int runLive(const Options& opt) {
     if (start > 0 && !rewindTo(start, opt.fps) && !opt.dev) {
         engine.reportEnd();
         sound.exit();
+        closeDisplay();
         SDL_Quit();
         return 1;
     }

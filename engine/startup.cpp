@@ -32,6 +32,16 @@ bool openScript() {
     return true;
 }
 
+void closeDisplay() {
+    if (glContext) {
+        SDL_GL_MakeCurrent(einit.screen, nullptr);
+        SDL_GL_DeleteContext(glContext);
+        glContext = nullptr;
+    }
+    if (einit.screen) SDL_DestroyWindow(einit.screen);
+    einit.screen = nullptr;
+}
+
 bool loadScript(const Options& opt) {
     overrides.window = opt.window;
     overrides.mute = opt.mute;

@@ -13,3 +13,6 @@ extern Overrides overrides;
 // cannot be opened, prints "tamarack: cannot open data/script.txt: REASON" on
 // stderr and returns false.
 bool openScript();
+
+// Releases the GL context and the window of the live show.
+void closeDisplay();

@@ -159,12 +159,13 @@ TEST(LiveShow, RunsUnderXvfbAndExitsAtTheEndCommand) {
     TempShow show;
     show.script(curves("0.8 end\n", " !fullscreen"));
     const auto start = std::chrono::steady_clock::now();
+    const std::string log = show.dir() + "/live.log";
     const std::string cmd = "cd " + show.dir() + " && SDL_AUDIODRIVER=dummy timeout 60 xvfb-run -a " +
-                            TAMARACK_BIN + " --window >/dev/null 2>&1";
+                            TAMARACK_BIN + " --window >" + log + " 2>&1";
     const int st = std::system(cmd.c_str());
     const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_TRUE(WIFEXITED(st));
-    EXPECT_EQ(WEXITSTATUS(st), 0);
+    EXPECT_EQ(WEXITSTATUS(st), 0) << readFile(log);
     EXPECT_GE(took, 0.8);
     EXPECT_LT(took, 30.0);
 }
