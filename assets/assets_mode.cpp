@@ -1,4 +1,5 @@
 #include "assets/gfx.h"
+#include "engine/json_text.h"
 #include "engine/modes.h"
 #include "engine/offline.h"
 #include "engine/sound.h"
@@ -64,6 +65,6 @@ int runAssets(const Options& opt) {
     out["music"] = sound.path.empty() ? ordered_json(nullptr) : ordered_json(sound.path);
     // Names come from the file system and the model files: bytes that are not
     // UTF-8 are replaced rather than aborting the dump.
-    std::cout << out.dump(-1, ' ', false, ordered_json::error_handler_t::replace) << "\n";
+    std::cout << jsonText(out) << "\n";
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "engine/config.h"
+#include "engine/json_text.h"
 #include "engine/modes.h"
 #include "script/script.h"
 
@@ -7,32 +8,6 @@
 #include <string>
 
 using nlohmann::ordered_json;
-
-// Writes compact JSON with ", " and ": " between items, keys in insertion
-// order. Bytes of the script that are not UTF-8 come out as U+FFFD.
-static void write(const ordered_json& j, std::string& out) {
-    if (j.is_object()) {
-        out += '{';
-        bool first = true;
-        for (const auto& [key, value] : j.items()) {
-            if (!first) out += ", ";
-            first = false;
-            out += ordered_json(key).dump(-1, ' ', false, ordered_json::error_handler_t::replace);
-            out += ": ";
-            write(value, out);
-        }
-        out += '}';
-    } else if (j.is_array()) {
-        out += '[';
-        for (size_t i = 0; i < j.size(); ++i) {
-            if (i) out += ", ";
-            write(j[i], out);
-        }
-        out += ']';
-    } else {
-        out += j.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
-    }
-}
 
 // --inspect: the configuration after the options pass and the command-line
 // overrides, the sync tracks and the timed commands, as one JSON object.
@@ -64,8 +39,7 @@ int runInspect(const Options& opt) {
     all["config"] = config;
     all["syncTracks"] = tracks;
     all["commands"] = commands;
-    std::string out;
-    write(all, out);
+    std::string out = jsonText(all);
     out += '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);
     return std::fflush(stdout) == 0 ? 0 : 1;

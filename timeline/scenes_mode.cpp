@@ -1,4 +1,5 @@
 #include "engine/engine.h"
+#include "engine/json_text.h"
 #include "engine/modes.h"
 #include "engine/offline.h"
 #include "engine/timer.h"
@@ -29,6 +30,6 @@ int runScenes(const Options& opt) {
     for (const CScene& s : script.scenes)
         out["scenes"].push_back(sceneJson(s));
     out["scene1"] = sceneJson(scene1);
-    std::cout << out.dump() << "\n";
+    std::cout << jsonText(out) << "\n";
     return 0;
 }
