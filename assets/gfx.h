@@ -63,6 +63,8 @@ struct gfx_type {
 extern gfx_type gfx;
 
 int getTextureNum(std::string name);
+// The same look-up on a name that is not NUL-terminated, without a copy.
+int getTextureNum(const char* name, size_t length);
 int getTexture(int index, int what);
 int getObjectNum(std::string name);
 object_type* getObject(int index); // nullptr when there is none

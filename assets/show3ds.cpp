@@ -10,9 +10,10 @@
 
 // The model's own texture: the registered texture whose file name is the one
 // stored in the model (up to its NUL, at most 20 bytes); -1 when there is none.
+// Looked up on every draw, without a copy of the name.
 static int ownTexture(const object_type& o) {
     const size_t n = strnlen(o.textureName, sizeof o.textureName);
-    return getTexture(getTextureNum(std::string(o.textureName, n)), 0);
+    return getTexture(getTextureNum(o.textureName, n), 0);
 }
 
 // The reference way: three calls per corner.

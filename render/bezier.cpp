@@ -55,21 +55,27 @@ static void curveControl(int i, float farX, double farDz, VECTOR control[4], flo
     control[3] = {farX, Y, static_cast<float>(Z + farDz)};
 }
 
+// Curve i's points and its colour ramps (red and blue grow with sin and cos
+// of the curve's place on the circle).
+static void curvePoints(int i, float farX, double farDz, VECTOR* points, double& red, double& blue) {
+    VECTOR control[4];
+    float w;
+    curveControl(i, farX, farDz, control, w);
+    CompBez(control, kPoints, points);
+    red = 1.0 + std::sin(w);
+    blue = 1.0 + std::cos(w);
+}
+
 static float shadeColor(double s, double ramp) {
     return static_cast<float>(0.5 * s * ramp);
 }
 
 // The reference way: one call per colour and per vertex.
 static void drawCurvesImmediate(float farX, double farDz, const float* shade, float turn, const float* axis) {
-    VECTOR control[4];
     VECTOR points[kPoints];
     for (int i = 0; i < kCurves; ++i) {
-        float w;
-        curveControl(i, farX, farDz, control, w);
-        CompBez(control, kPoints, points);
-
-        const double red = 1.0 + std::sin(w);
-        const double blue = 1.0 + std::cos(w);
+        double red, blue;
+        curvePoints(i, farX, farDz, points, red, blue);
         // 24 separate segments: each strip ends at point j and the next one
         // starts there again with point j's colour.
         glBegin(GL_LINE_STRIP);
@@ -104,15 +110,11 @@ void* frameBufferContext = nullptr;
 // one upload; each curve is then one draw call, with the same accumulated
 // rotation on the matrix between curves.
 static void drawCurvesArrays(float farX, double farDz, const float* shade, float turn, const float* axis) {
-    VECTOR control[4];
     VECTOR points[kPoints];
     CurveVertex* out = frameVertices;
     for (int i = 0; i < kCurves; ++i) {
-        float w;
-        curveControl(i, farX, farDz, control, w);
-        CompBez(control, kPoints, points);
-        const double red = 1.0 + std::sin(w);
-        const double blue = 1.0 + std::cos(w);
+        double red, blue;
+        curvePoints(i, farX, farDz, points, red, blue);
         CurveVertex v[kPoints];
         for (int j = 0; j < kPoints; ++j)
             v[j] = {shadeColor(shade[j], red),

@@ -2,6 +2,7 @@
 #include "engine/engine.h"
 #include "engine/timer.h"
 #include "script/script.h"
+#include "support/script_commands.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -49,18 +50,8 @@ class Interpreter : public ::testing::Test {
         script.reset();
     }
 
-    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) {
-        for (auto [time, text] : list) {
-            script.times.push_back(time);
-            script.commands.push_back(text);
-        }
-    }
-    std::vector<int32_t> tracks() const {
-        std::vector<int32_t> t;
-        for (const CScene& s : script.scenes)
-            t.push_back(s.track);
-        return t;
-    }
+    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) { addCommands(list); }
+    std::vector<int32_t> tracks() const { return sceneTracks(); }
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/engine.h"
 #include "engine/timer.h"
 #include "script/script.h"
+#include "support/script_commands.h"
 #include "timeline/frame_step.h"
 
 #include <array>
@@ -40,12 +41,7 @@ class FrameStep : public ::testing::Test {
     }
     void TearDown() override { script.reset(); }
 
-    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) {
-        for (auto [time, text] : list) {
-            script.times.push_back(time);
-            script.commands.push_back(text);
-        }
-    }
+    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) { addCommands(list); }
     void frame(int32_t now) {
         timer.elapsed = now;
         stepFrame();
@@ -55,12 +51,7 @@ class FrameStep : public ::testing::Test {
             if (s.sync) return &s;
         return nullptr;
     }
-    std::vector<int32_t> tracks() const {
-        std::vector<int32_t> t;
-        for (const CScene& s : script.scenes)
-            t.push_back(s.track);
-        return t;
-    }
+    std::vector<int32_t> tracks() const { return sceneTracks(); }
 };
 
 } // namespace
