@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/vector.h"
+#include "base/vector.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -69,13 +69,11 @@ int getTexture(int index, int what);
 int getObjectNum(std::string name);
 object_type* getObject(int index); // nullptr when there is none
 
-void loadTexture(std::string path, bool, bool);
 bool Load3DS(std::string path);
 long filelength(int fd);
 // Reads the chunks of a 3DS file held in memory into `object` (Load3DS reads
 // the file in one go and parses it with this). Never reads outside the buffer.
 void parse3DS(object_type& object, const uint8_t* data, size_t size);
-int Show3DS(int index, int texture);
 // Builds the drawing array of a model from its faces, vertices and mapping
 // coordinates: a face naming a vertex outside the list is left out, and a
 // corner outside the mapping list gets the coordinate (0, 0).
@@ -85,9 +83,5 @@ inline int drawStride(const object_type& object) {
     return object.hasMapcoords == 1 ? 5 : 3;
 }
 
-// Deletes the models' GL buffers of the current context.
-void releaseDrawBuffers();
-// Releases every registered asset (reloads and tests; the show never calls it).
-void gfxClear();
 // Releases the registered models only (needs no GL context).
 void gfxClearObjects();

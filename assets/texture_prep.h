@@ -45,10 +45,3 @@ void scaleToRGBA(const uint8_t* rgb, int width, int height, uint8_t* rgba, int o
 // One mip level from the one above: each texel the rounded mean of the 2 x 2
 // (or 2 x 1 once a side is 1) texels above it.
 void halveRGBA(const uint8_t* in, int width, int height, uint8_t* out);
-
-// On the GL thread: reports what preparing found, then uploads the texture
-// and registers it as loadTexture does.
-void uploadTexture(const std::string& path, PreparedTexture& prepared);
-
-// The context's GL_MAX_TEXTURE_SIZE (GL thread).
-int maxTextureSize();

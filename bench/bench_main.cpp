@@ -3,12 +3,12 @@
 // measured alongside. Every workload is made in a temporary folder and runs
 // in a fresh process of this program (the engine's state is global).
 #include "assets/gfx.h"
+#include "base/config.h"
+#include "base/engine.h"
+#include "base/timer.h"
 #include "bench/bench_util.h"
-#include "engine/cli.h"
-#include "engine/config.h"
-#include "engine/engine.h"
+#include "cli/modes.h"
 #include "engine/offline.h"
-#include "engine/timer.h"
 #include "render/bezier.h"
 #include "render/draw_path.h"
 #include "render/effect.h"

@@ -1,9 +1,9 @@
 // Fast-forward benchmark: a 10-minute show of 5,000 commands, built here,
 // fast-forwarded from 0 to its end with the virtual clock at 60 fps, as a
 // seek of the authoring mode does. Prints the time that took.
-#include "engine/timer.h"
+#include "base/timer.h"
+#include "script/rewind.h"
 #include "script/script.h"
-#include "timeline/rewind.h"
 
 #include <chrono>
 #include <cstdio>

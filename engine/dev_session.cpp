@@ -2,15 +2,16 @@
 
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
-#include "engine/config.h"
-#include "engine/engine.h"
+#include "base/config.h"
+#include "base/engine.h"
+#include "base/timer.h"
 #include "engine/input.h"
 #include "engine/sound.h"
 #include "engine/startup.h"
-#include "engine/timer.h"
+#include "render/texture_upload.h"
 #include "script/check.h"
+#include "script/rewind.h"
 #include "script/script.h"
-#include "timeline/rewind.h"
 
 #include <algorithm>
 #include <cstdio>

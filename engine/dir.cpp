@@ -1,8 +1,9 @@
 #include "assets/gfx.h"
 #include "assets/texture_queue.h"
-#include "engine/config.h"
+#include "base/config.h"
 #include "engine/sound.h"
 #include "render/draw_path.h"
+#include "render/texture_upload.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "engine/input.h"
 
-#include "engine/engine.h"
+#include "base/engine.h"
 
 CInput input;
 

@@ -1,14 +1,14 @@
 #include "engine/offline.h"
 
-#include "engine/config.h"
-#include "engine/modes.h"
-#include "engine/timer.h"
+#include "base/config.h"
+#include "base/timer.h"
+#include "engine/startup.h"
 #include "render/camera.h"
 
 #include <cstdio>
 
-bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets) {
-    if (!loadScript(opt)) return false;
+bool openOffline(const Overrides& o, int fps, Offscreen& frame, bool scanAssets) {
+    if (!loadScript(o)) return false;
     einit.soundOn = 0; // offline modes never open the audio device
     std::string err;
     if (!frame.open(einit.screenWidth, einit.screenHeight, err)) {
@@ -18,7 +18,7 @@ bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets) {
     einit.opengl();
     camera.init();
     if (scanAssets) einit.dir();
-    timer.useVirtual(opt.fps);
+    timer.useVirtual(fps);
     timer.init();
     return true;
 }

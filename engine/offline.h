@@ -1,10 +1,10 @@
 #pragma once
-#include "engine/cli.h"
 #include "engine/offscreen.h"
+#include "engine/startup.h"
 
 // Loads the show as the live program does, but without a window and without
 // music: the script (with the command-line overrides, music forced off), an
 // offscreen frame of screenWidth x screenHeight with the fixed GL state, the
-// camera and the asset scan. The clock is virtual, at opt.fps, from 0.
+// camera and the asset scan. The clock is virtual, at `fps`, from 0.
 // On failure prints one line on stderr and returns false.
-bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets = true);
+bool openOffline(const Overrides& overrides, int fps, Offscreen& frame, bool scanAssets = true);

@@ -1,6 +1,6 @@
 #include "engine/sound.h"
 
-#include "engine/config.h"
+#include "base/config.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>

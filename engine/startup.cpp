@@ -1,7 +1,6 @@
 #include "engine/startup.h"
-#include "engine/config.h"
-#include "engine/modes.h"
-#include "engine/timer.h"
+#include "base/config.h"
+#include "base/timer.h"
 #include "render/camera.h"
 #include "render/light.h"
 #include "script/script.h"
@@ -42,9 +41,8 @@ void closeDisplay() {
     einit.screen = nullptr;
 }
 
-bool loadScript(const Options& opt) {
-    overrides.window = opt.window;
-    overrides.mute = opt.mute;
+bool loadScript(const Overrides& o) {
+    overrides = o;
     einit.defaults();
     return openScript();
 }

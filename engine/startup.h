@@ -14,5 +14,9 @@ extern Overrides overrides;
 // stderr and returns false.
 bool openScript();
 
+// Loads data/script.txt with these overrides, from the configuration's
+// defaults, as openScript() does.
+bool loadScript(const Overrides& o);
+
 // Releases the GL context and the window of the live show.
 void closeDisplay();

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/vector.h"
+#include "base/vector.h"
 
 // Cubic Bezier curves through four control points: start, first handle,
 // second handle, end.

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/vector.h"
+#include "base/vector.h"
 
 // The viewer's position and rotation, applied as the inverse viewing transform.
 class CCamera {

@@ -1,10 +1,10 @@
 #include "render/effect.h"
 
-#include "engine/config.h"
+#include "base/config.h"
 #include "render/camera.h"
 #include "render/scene_gl.h"
+#include "script/frame_step.h"
 #include "script/script.h"
-#include "timeline/frame_step.h"
 
 #include <GL/gl.h>
 #include <SDL.h>

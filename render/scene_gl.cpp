@@ -1,9 +1,10 @@
 #include "render/scene_gl.h"
 
 #include "assets/gfx.h"
-#include "engine/config.h"
+#include "base/config.h"
 #include "render/camera.h"
 #include "render/draw_path.h"
+#include "render/show3ds.h"
 
 #include <GL/gl.h>
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "script/diagnostic.h"
+#include "base/diagnostic.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "assets/gfx.h"
-#include "engine/engine.h"
+#include "base/engine.h"
 #include "script/names.h"
 #include "script/script.h"
 

@@ -1,6 +1,6 @@
 #include "timeline/scene.h"
 
-#include "engine/timer.h"
+#include "base/timer.h"
 #include "timeline/value_position.h"
 
 CBezier scene1;

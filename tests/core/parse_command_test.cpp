@@ -1,6 +1,6 @@
 #include "assets/gfx.h"
-#include "engine/engine.h"
-#include "engine/timer.h"
+#include "base/engine.h"
+#include "base/timer.h"
 #include "script/script.h"
 #include "support/script_commands.h"
 

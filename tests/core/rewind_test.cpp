@@ -1,9 +1,9 @@
-#include "engine/engine.h"
-#include "engine/timer.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "script/frame_step.h"
+#include "script/rewind.h"
 #include "script/script.h"
 #include "support/temp_dir.h"
-#include "timeline/frame_step.h"
-#include "timeline/rewind.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,4 +1,4 @@
-#include "engine/config.h"
+#include "base/config.h"
 #include "script/script.h"
 #include "support/temp_dir.h"
 

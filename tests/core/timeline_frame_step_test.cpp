@@ -1,8 +1,8 @@
-#include "engine/engine.h"
-#include "engine/timer.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "script/frame_step.h"
 #include "script/script.h"
 #include "support/script_commands.h"
-#include "timeline/frame_step.h"
 
 #include <array>
 #include <atomic>

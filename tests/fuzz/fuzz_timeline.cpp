@@ -1,7 +1,7 @@
-#include "engine/engine.h"
-#include "engine/timer.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "script/frame_step.h"
 #include "script/script.h"
-#include "timeline/frame_step.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,5 @@
 #include "assets/gfx.h"
+#include "render/texture_upload.h"
 #include "support/gl_fixture.h"
 #include "support/make_jpeg.h"
 #include "support/temp_dir.h"

@@ -1,17 +1,18 @@
 // The fast paths draw the same picture as the reference (immediate) way:
 // shows rendered both ways, frame by frame, and compared pixel by pixel.
 #include "assets/gfx.h"
-#include "engine/engine.h"
-#include "engine/modes.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "cli/modes.h"
 #include "engine/offline.h"
-#include "engine/timer.h"
 #include "render/draw_path.h"
 #include "render/effect.h"
+#include "render/texture_upload.h"
+#include "script/frame_step.h"
 #include "script/script.h"
 #include "support/make_jpeg.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
-#include "timeline/frame_step.h"
 #include "tools/tds_writer.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine/timer.h"
+#include "base/timer.h"
 #include "render/bezier.h"
 #include "render/scene_gl.h"
 #include "support/gl_fixture.h"

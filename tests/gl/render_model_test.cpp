@@ -1,6 +1,7 @@
 #include "assets/gfx.h"
 #include "render/draw_path.h"
 #include "render/scene_gl.h"
+#include "render/texture_upload.h"
 #include "support/gl_fixture.h"
 #include "tests/gl/render_util.h"
 

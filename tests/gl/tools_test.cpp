@@ -1,5 +1,6 @@
 // The asset makers and the bundled show they make.
 #include "assets/gfx.h"
+#include "render/texture_upload.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 #include "tools/tds_writer.h"

@@ -1,6 +1,6 @@
 #include "support/gl_fixture.h"
 
-#include "engine/config.h"
+#include "base/config.h"
 
 void GLTest::SetUp() {
     einit.defaults();

@@ -1,6 +1,6 @@
-#include "engine/config.h"
-#include "engine/json_text.h"
-#include "engine/modes.h"
+#include "base/config.h"
+#include "cli/json_text.h"
+#include "cli/modes.h"
 #include "script/script.h"
 
 #include <cstdio>

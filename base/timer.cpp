@@ -1,4 +1,4 @@
-#include "engine/timer.h"
+#include "base/timer.h"
 
 #include <SDL.h>
 

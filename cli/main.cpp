@@ -1,5 +1,5 @@
-#include "engine/cli.h"
-#include "engine/modes.h"
+#include "cli/modes.h"
+#include "cli/options.h"
 
 #include <cerrno>
 #include <cstring>

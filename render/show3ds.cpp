@@ -1,3 +1,4 @@
+#include "render/show3ds.h"
 #include "assets/face_guard.h"
 #include "assets/gfx.h"
 #include "render/draw_path.h"

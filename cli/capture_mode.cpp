@@ -1,11 +1,11 @@
-#include "engine/engine.h"
-#include "engine/modes.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "cli/modes.h"
 #include "engine/offline.h"
-#include "engine/timer.h"
 #include "render/effect.h"
 #include "render/png.h"
+#include "script/frame_step.h"
 #include "script/script.h"
-#include "timeline/frame_step.h"
 
 #include <algorithm>
 #include <cerrno>

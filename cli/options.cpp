@@ -1,4 +1,4 @@
-#include "engine/cli.h"
+#include "cli/options.h"
 
 #include <CLI/CLI.hpp>
 #include <cmath>

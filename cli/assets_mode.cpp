@@ -1,6 +1,6 @@
 #include "assets/gfx.h"
-#include "engine/json_text.h"
-#include "engine/modes.h"
+#include "cli/json_text.h"
+#include "cli/modes.h"
 #include "engine/offline.h"
 #include "engine/sound.h"
 

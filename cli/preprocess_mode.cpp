@@ -1,4 +1,4 @@
-#include "engine/modes.h"
+#include "cli/modes.h"
 #include "script/script.h"
 
 #include <cstdio>

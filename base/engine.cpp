@@ -1,6 +1,6 @@
-#include "engine/engine.h"
+#include "base/engine.h"
 
-#include "engine/timer.h"
+#include "base/timer.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,9 +1,9 @@
-#include "timeline/rewind.h"
+#include "script/rewind.h"
 
-#include "engine/engine.h"
-#include "engine/timer.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "script/frame_step.h"
 #include "script/script.h"
-#include "timeline/frame_step.h"
 
 void resetTimeline() {
     script.scenes.clear();

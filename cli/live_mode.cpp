@@ -1,14 +1,14 @@
-#include "engine/config.h"
+#include "base/config.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "cli/modes.h"
 #include "engine/dev_session.h"
-#include "engine/engine.h"
 #include "engine/input.h"
-#include "engine/modes.h"
 #include "engine/sound.h"
 #include "engine/startup.h"
-#include "engine/timer.h"
 #include "render/effect.h"
+#include "script/rewind.h"
 #include "script/script.h"
-#include "timeline/rewind.h"
 
 #include <SDL.h>
 #include <algorithm>

@@ -1,11 +1,11 @@
-#include "engine/engine.h"
-#include "engine/json_text.h"
-#include "engine/modes.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "cli/json_text.h"
+#include "cli/modes.h"
+#include "cli/scene_json.h"
 #include "engine/offline.h"
-#include "engine/timer.h"
+#include "script/frame_step.h"
 #include "script/script.h"
-#include "timeline/frame_step.h"
-#include "timeline/scene_json.h"
 
 #include <iostream>
 

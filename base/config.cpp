@@ -1,4 +1,4 @@
-#include "engine/config.h"
+#include "base/config.h"
 
 CInit einit;
 

@@ -1,5 +1,5 @@
 #include "assets/asset_report.h"
-#include "engine/modes.h"
+#include "cli/modes.h"
 #include "engine/offline.h"
 #include "script/check.h"
 #include "script/script.h"

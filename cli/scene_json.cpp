@@ -1,4 +1,4 @@
-#include "timeline/scene_json.h"
+#include "cli/scene_json.h"
 
 #include <cmath>
 #include <cstdio>

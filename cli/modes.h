@@ -1,0 +1,35 @@
+#pragma once
+#include "cli/options.h"
+#include "engine/offline.h"
+#include "engine/startup.h"
+
+// Each mode runs in the show folder (the working directory has been changed
+// to SHOW_DIR) and returns the process exit status.
+int runLive(const Options& opt);       // the show itself (cli/live_mode.cpp)
+int runPreprocess(const Options& opt); // -E (cli/preprocess_mode.cpp)
+int runInspect(const Options& opt);    // --inspect (cli/inspect_mode.cpp)
+int runScenes(const Options& opt);     // --scenes (cli/scenes_mode.cpp)
+int runAssets(const Options& opt);     // --assets (cli/assets_mode.cpp)
+int runShot(const Options& opt);       // --shot (cli/capture_mode.cpp)
+int runRender(const Options& opt);     // --render (cli/capture_mode.cpp)
+int runCheck(const Options& opt);      // --check (cli/check_mode.cpp)
+
+// The command-line switches that win over the script's options.
+inline Overrides overridesOf(const Options& opt) {
+    Overrides o;
+    o.window = opt.window;
+    o.mute = opt.mute;
+    return o;
+}
+
+// Loads data/script.txt and applies the command-line overrides. When the
+// file cannot be opened, prints "tamarack: cannot open data/script.txt:
+// REASON" and returns false.
+inline bool loadScript(const Options& opt) {
+    return loadScript(overridesOf(opt));
+}
+
+// The show loaded for an offline mode at the command line's frame rate.
+inline bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets = true) {
+    return openOffline(overridesOf(opt), opt.fps, frame, scanAssets);
+}

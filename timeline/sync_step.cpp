@@ -1,0 +1,72 @@
+#include "timeline/sync_step.h"
+
+namespace {
+
+// The first record of the list whose track is `track`, found with the
+// template cursor; false when there is none.
+bool findTemplate(int32_t track, SyncContext& sync) {
+    for (sync.templateAt = sync.scenes.begin(); sync.templateAt != sync.scenes.end(); ++sync.templateAt)
+        if (sync.templateAt->track == track) return true;
+    return false;
+}
+
+const SYNC& currentStep(const CScene& s, const SyncContext& sync) {
+    return sync.tracks[static_cast<size_t>(s.syncTrack)][static_cast<size_t>(s.syncPosition)];
+}
+
+int32_t addTime(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+} // namespace
+
+bool hasSyncSteps(const CScene& s, const std::vector<std::vector<SYNC>>& tracks) {
+    return s.syncTrack >= 0 && static_cast<size_t>(s.syncTrack) < tracks.size() &&
+           !tracks[static_cast<size_t>(s.syncTrack)].empty();
+}
+
+void syncArm(CScene& s, int32_t now, SyncContext& sync) {
+    if (s.syncPosition == -1) {
+        s.syncPosition = 0;
+        const SYNC step = currentStep(s, sync);
+        if (findTemplate(step.track, sync)) {
+            s.copy(*sync.templateAt);
+            s.startTime = now;
+            s.endTime = s.syncStepEnd = addTime(now, step.length);
+        }
+        ++s.syncPosition;
+    }
+    const size_t steps = sync.tracks[static_cast<size_t>(s.syncTrack)].size();
+    if (s.syncPosition < 0 || static_cast<size_t>(s.syncPosition) >= steps) s.syncPosition = 0;
+}
+
+void syncAdvance(CScene& s, int32_t now, SyncContext& sync) {
+    if (now < s.endTime) return;
+    const SYNC step = currentStep(s, sync);
+    if (findTemplate(step.track, sync)) {
+        s.copy(*sync.templateAt);
+        s.startTime = now;
+        s.syncStepEnd = addTime(s.syncStepEnd, step.length);
+        s.endTime = s.syncStepEnd;
+    }
+    ++s.syncPosition;
+}
+
+void updateSceneValues(CScene& s) {
+    switch (s.kind) {
+    case 0:
+        s.timeUpdate();
+        s.typeUpdate();
+        if (s.type == 1)
+            s.imgUpdate();
+        else if (s.type == 0)
+            s.objUpdate();
+        break;
+    case 1:
+        scene1.timeUpdate();
+        scene1.typeUpdate();
+        break;
+    default:
+        break;
+    }
+}

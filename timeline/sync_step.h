@@ -1,0 +1,32 @@
+#pragma once
+#include "timeline/scene.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The sync tracks and the scene list that synced records take their contents
+// from. `templateAt` is the list's template cursor: it is left on the
+// template a step took.
+struct SyncContext {
+    std::vector<CScene>& scenes;
+    std::vector<CScene>::iterator& templateAt;
+    const std::vector<std::vector<SYNC>>& tracks;
+};
+
+// Whether the record's syncTrack names a track that has steps. A record that
+// names none is handled as an ordinary, unsynced record.
+bool hasSyncSteps(const CScene& s, const std::vector<std::vector<SYNC>>& tracks);
+
+// Arming in the record's first frame (the first step's template, from `now`
+// for the step's length), then the wrap of the step position that every
+// frame does.
+void syncArm(CScene& s, int32_t now, SyncContext& sync);
+
+// Once the record's step has ended, the next step: counted from the previous
+// scheduled end so that a late frame does not shift the rhythm; a step
+// without a template takes no time.
+void syncAdvance(CScene& s, int32_t now, SyncContext& sync);
+
+// The value updates of a running record: timing, then the type's values.
+void updateSceneValues(CScene& s);
