@@ -15,6 +15,7 @@ packages=(
   xvfb xauth xdotool x11-utils
   sox libsox-fmt-all vorbis-tools ffmpeg
   libopenmpt-dev
+  libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
 )
 
 missing=()
