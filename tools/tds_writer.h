@@ -1,29 +1,34 @@
 #pragma once
-// A small writer of 3DS model files: one textured triangle mesh per file, with
-// per-vertex mapping coordinates and the file name of its texture. The chunks
-// written are the ones the engine's model loader reads:
+// A small writer of 3DS model files, and the shapes a show needs: textured
+// triangle meshes with per-vertex mapping coordinates and the file name of
+// their texture. The chunks written are the ones the engine's model loader
+// reads:
 //
 //   0x4D4D main
 //     0x0002 version (3)
 //     0x3D3D editor
-//       0xAFFF material
+//       0xAFFF material (one per texture)
 //         0xA000 material name
 //         0xA200 texture map
 //           0xA300 texture file name
-//       0x4000 object (name)
+//       0x4000 object (name), one per mesh
 //         0x4100 triangular mesh
 //           0x4110 vertices
 //           0x4140 mapping coordinates
 //           0x4120 faces
 //
 // Everything is little-endian, floats are IEEE single precision. Header-only,
-// so the tools, the tests and the benchmarks can all use it without a library.
+// so the tools, the tests, the benchmarks and the engine can all use it
+// without a library.
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tds {
@@ -49,6 +54,8 @@ struct Mesh {
 // Names in a 3DS file are NUL-terminated and the reader takes at most 20
 // bytes, so 19 characters is the longest name that survives.
 constexpr size_t maxName = 19;
+// The counts of a vertex, mapping and face list are 16 bits wide.
+constexpr size_t maxCount = 0xFFFF;
 
 namespace detail {
 inline void put16(std::string& s, uint16_t v) {
@@ -73,28 +80,7 @@ inline std::string chunk(uint16_t id, const std::string& body) {
 inline std::string cstr(const std::string& t) {
     return t + std::string(1, '\0');
 }
-} // namespace detail
-
-// Checks what a 3DS file can hold: names of at most 19 characters, at most
-// 65535 vertices and faces, face indices within the vertices, and mapping
-// coordinates for every vertex or for none. Returns an empty text when the
-// mesh can be written, else the reason.
-inline std::string check(const Mesh& m) {
-    if (m.name.size() > maxName) return "object name longer than 19 characters: " + m.name;
-    if (m.texture.size() > maxName) return "texture name longer than 19 characters: " + m.texture;
-    if (m.vertices.size() > 0xFFFF) return "more than 65535 vertices";
-    if (m.faces.size() > 0xFFFF) return "more than 65535 faces";
-    if (!m.mapcoords.empty() && m.mapcoords.size() != m.vertices.size())
-        return "mapping coordinates do not match the vertices";
-    for (const Face& f : m.faces)
-        if (f.a >= m.vertices.size() || f.b >= m.vertices.size() || f.c >= m.vertices.size())
-            return "face index beyond the vertices";
-    return "";
-}
-
-// The bytes of the 3DS file of a mesh that passes check().
-inline std::string encode(const Mesh& m) {
-    using namespace detail;
+inline std::string object(const Mesh& m) {
     std::string verts;
     put16(verts, static_cast<uint16_t>(m.vertices.size()));
     for (const Vertex& v : m.vertices) {
@@ -121,29 +107,150 @@ inline std::string encode(const Mesh& m) {
         mesh += chunk(0x4140, uv);
     }
     mesh += chunk(0x4120, faces);
+    return chunk(0x4000, cstr(m.name) + chunk(0x4100, mesh));
+}
+} // namespace detail
 
+// Checks what a 3DS object can hold: names of at most 19 characters, at most
+// 65535 vertices and faces, face indices within the vertices, and mapping
+// coordinates for every vertex or for none. Returns an empty text when the
+// mesh can be written, else the reason.
+inline std::string check(const Mesh& m) {
+    if (m.name.size() > maxName) return "object name longer than 19 characters: " + m.name;
+    if (m.texture.size() > maxName) return "texture name longer than 19 characters: " + m.texture;
+    if (m.vertices.size() > maxCount) return "more than 65535 vertices";
+    if (m.faces.size() > maxCount) return "more than 65535 faces";
+    if (!m.mapcoords.empty() && m.mapcoords.size() != m.vertices.size())
+        return "mapping coordinates do not match the vertices";
+    for (const Face& f : m.faces)
+        if (f.a >= m.vertices.size() || f.b >= m.vertices.size() || f.c >= m.vertices.size())
+            return "face index beyond the vertices";
+    return "";
+}
+
+// The bytes of a 3DS file holding the meshes (each passes check()) as
+// objects, in their order. Each texture gets one material, named after the
+// first object that wears it, written before the objects.
+inline std::string encode(const std::vector<Mesh>& meshes) {
+    using namespace detail;
     std::string editor;
-    if (!m.texture.empty()) {
+    std::vector<std::string> textures;
+    for (const Mesh& m : meshes) {
+        if (m.texture.empty()) continue;
+        bool seen = false;
+        for (const std::string& t : textures)
+            seen = seen || t == m.texture;
+        if (seen) continue;
+        textures.push_back(m.texture);
         std::string material = chunk(0xA000, cstr((m.name + "_mat").substr(0, maxName)));
         material += chunk(0xA200, chunk(0xA300, cstr(m.texture)));
         editor += chunk(0xAFFF, material);
     }
-    editor += chunk(0x4000, cstr(m.name) + chunk(0x4100, mesh));
-
+    for (const Mesh& m : meshes)
+        editor += object(m);
     std::string version;
     put32(version, 3);
     return chunk(0x4D4D, chunk(0x0002, version) + chunk(0x3D3D, editor));
 }
 
-// Writes the mesh to `path`. Returns an empty text on success, else the reason.
+inline std::string encode(const Mesh& m) {
+    return encode(std::vector<Mesh>{m});
+}
+
+// Writes the bytes to `path` through a temporary file beside it that is
+// renamed at the end, so `path` is either the whole new file or untouched.
+// Returns an empty text on success, else "cannot write PATH: REASON".
+inline std::string writeFile(const std::string& path, const std::string& bytes) {
+    std::vector<char> temp(path.begin(), path.end());
+    for (char c : std::string(".XXXXXX"))
+        temp.push_back(c);
+    temp.push_back('\0');
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return "cannot write " + path + ": " + std::strerror(errno);
+    int err = fchmod(fd, 0644) == 0 ? 0 : errno;
+    for (size_t done = 0; err == 0 && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) err = n < 0 ? errno : EIO;
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+    if (close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && std::rename(temp.data(), path.c_str()) != 0) err = errno;
+    if (err == 0) return "";
+    unlink(temp.data());
+    return "cannot write " + path + ": " + std::strerror(err);
+}
+
+// Writes the meshes to `path` as one file. Returns an empty text on success,
+// else the reason; nothing is left at `path` by a failed write.
+inline std::string write(const std::string& path, const std::vector<Mesh>& meshes) {
+    for (const Mesh& m : meshes) {
+        const std::string why = check(m);
+        if (!why.empty()) return why;
+    }
+    return writeFile(path, encode(meshes));
+}
+
 inline std::string write(const std::string& path, const Mesh& m) {
-    std::string why = check(m);
-    if (!why.empty()) return why;
-    std::ofstream f(path, std::ios::binary);
-    if (!f) return "cannot write " + path;
-    const std::string bytes = encode(m);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return f ? "" : "cannot write " + path;
+    return write(path, std::vector<Mesh>{m});
+}
+
+// A triangle mesh of any size, as a converter or a generator builds it.
+struct Triangle {
+    uint32_t a, b, c;
+};
+struct Model {
+    std::vector<Vertex> vertices;
+    std::vector<MapCoord> mapcoords; // empty, or one per vertex
+    std::vector<Triangle> faces;     // every index within the vertices
+};
+
+// The name of part `index` (0 first) of a model split into objects: the name
+// itself, then NAME_2, NAME_3, ..., each cut to fit 19 characters.
+inline std::string partName(const std::string& name, size_t index) {
+    const std::string suffix = index == 0 ? "" : "_" + std::to_string(index + 1);
+    return name.substr(0, maxName - suffix.size()) + suffix;
+}
+
+// Splits a model into meshes that one 3DS object each can hold: faces are
+// taken in order and a new object begins when the next face would bring the
+// current one past 65535 vertices or faces. Vertices no face uses are left
+// out. Every part wears `texture`.
+inline std::vector<Mesh> split(const Model& model, const std::string& name, const std::string& texture) {
+    const uint32_t none = UINT32_MAX;
+    const bool mapped = !model.mapcoords.empty();
+    std::vector<uint32_t> local(model.vertices.size(), none); // the index in the current part
+    std::vector<uint32_t> used;                               // the vertices the current part holds
+    std::vector<Mesh> parts;
+    auto begin = [&] {
+        for (uint32_t v : used)
+            local[v] = none;
+        used.clear();
+        parts.push_back(Mesh{partName(name, parts.size()), texture, {}, {}, {}});
+    };
+    begin();
+    for (const Triangle& t : model.faces) {
+        const uint32_t corners[3] = {t.a, t.b, t.c};
+        size_t fresh = 0;
+        for (int i = 0; i < 3; ++i)
+            fresh += local[corners[i]] == none && (i == 0 || corners[i] != corners[0]) &&
+                     (i < 2 || corners[2] != corners[1]);
+        if (parts.back().vertices.size() + fresh > maxCount || parts.back().faces.size() == maxCount) begin();
+        Mesh& part = parts.back();
+        uint16_t index[3];
+        for (int i = 0; i < 3; ++i) {
+            const uint32_t v = corners[i];
+            if (local[v] == none) {
+                local[v] = static_cast<uint32_t>(part.vertices.size());
+                used.push_back(v);
+                part.vertices.push_back(model.vertices[v]);
+                if (mapped) part.mapcoords.push_back(model.mapcoords[v]);
+            }
+            index[i] = static_cast<uint16_t>(local[v]);
+        }
+        part.faces.push_back({index[0], index[1], index[2]});
+    }
+    return parts;
 }
 
 // Adds a grid of (nu + 1) x (nv + 1) vertices, produced by point(i, j) for
@@ -165,6 +272,32 @@ template <class PointFn> inline void addGrid(Mesh& m, int nu, int nv, float ru, 
             m.faces.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
             m.faces.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
         }
+}
+
+// A sheet seen from its front: point(i, j) for i in 0..nu from left to right
+// and j in 0..nv from top to bottom, unwrapped; the mapping runs u 0..1 to the
+// right and v 0..1 downwards, as the engine's pictures lie (their first row is
+// at v 0), so a picture appears upright. Faces turn counter-clockwise towards
+// the front.
+template <class PointFn> inline void addSheet(Mesh& m, int nu, int nv, PointFn point) {
+    const uint16_t base = static_cast<uint16_t>(m.vertices.size());
+    for (int i = 0; i <= nu; ++i)
+        for (int j = 0; j <= nv; ++j) {
+            m.vertices.push_back(point(i, j));
+            m.mapcoords.push_back({static_cast<float>(i) / static_cast<float>(nu),
+                                   static_cast<float>(j) / static_cast<float>(nv)});
+        }
+    auto at = [&](int i, int j) { return static_cast<uint16_t>(base + i * (nv + 1) + j); };
+    for (int i = 0; i < nu; ++i)
+        for (int j = 0; j < nv; ++j) {
+            m.faces.push_back({at(i, j), at(i, j + 1), at(i + 1, j + 1)});
+            m.faces.push_back({at(i, j), at(i + 1, j + 1), at(i + 1, j)});
+        }
+}
+
+// The vertices of a sheet or grid of nu x nv cells.
+inline size_t sheetVertices(int nu, int nv) {
+    return static_cast<size_t>(nu + 1) * static_cast<size_t>(nv + 1);
 }
 
 // A torus about the z axis: ring radius R, tube radius r, nu segments around
@@ -223,6 +356,59 @@ inline Mesh trefoil(const std::string& name, const std::string& texture, float s
         return Vertex{static_cast<float>(c.x + N.x * cb + B.x * sb),
                       static_cast<float>(c.y + N.y * cb + B.y * sb),
                       static_cast<float>(c.z + N.z * cb + B.z * sb)};
+    });
+    return m;
+}
+
+// A square of side `size` in the xy plane, centred on the origin and facing
+// +z (the camera), n x n cells, the picture upright on it.
+inline Mesh plane(const std::string& name, const std::string& texture, float size, int n) {
+    Mesh m{name, texture, {}, {}, {}};
+    const float h = size / 2, step = size / static_cast<float>(n);
+    addSheet(m, n, n, [&](int i, int j) { return Vertex{-h + step * i, h - step * j, 0.0f}; });
+    return m;
+}
+
+// A cube of side `size` centred on the origin, each face n x n cells with
+// the whole picture upright on it as seen from outside (on the top and the
+// bottom, its upper edge lies towards -z and +z).
+inline Mesh cube(const std::string& name, const std::string& texture, float size, int n) {
+    Mesh m{name, texture, {}, {}, {}};
+    const float h = size / 2;
+    struct Side {
+        Vertex topLeft, right, down; // in half sides
+    };
+    const Side sides[6] = {
+        {{-1, 1, 1}, {2, 0, 0}, {0, -2, 0}},  // front, +z
+        {{1, 1, -1}, {-2, 0, 0}, {0, -2, 0}}, // back, -z
+        {{1, 1, 1}, {0, 0, -2}, {0, -2, 0}},  // right, +x
+        {{-1, 1, -1}, {0, 0, 2}, {0, -2, 0}}, // left, -x
+        {{-1, 1, -1}, {2, 0, 0}, {0, 0, 2}},  // top, +y
+        {{-1, -1, 1}, {2, 0, 0}, {0, 0, -2}}, // bottom, -y
+    };
+    for (const Side& s : sides)
+        addSheet(m, n, n, [&](int i, int j) {
+            const float a = static_cast<float>(i) / static_cast<float>(n);
+            const float b = static_cast<float>(j) / static_cast<float>(n);
+            return Vertex{h * (s.topLeft.x + a * s.right.x + b * s.down.x),
+                          h * (s.topLeft.y + a * s.right.y + b * s.down.y),
+                          h * (s.topLeft.z + a * s.right.z + b * s.down.z)};
+        });
+    return m;
+}
+
+// A sphere of the given radius about the origin: nu segments around the y
+// axis and nv from the north pole (+y) to the south pole. The picture wraps
+// once around, its middle facing +z and its top at the north pole; its left
+// and right edges meet at the back.
+inline Mesh sphere(const std::string& name, const std::string& texture, float radius, int nu, int nv) {
+    Mesh m{name, texture, {}, {}, {}};
+    const double pi = 3.141592653589793;
+    addSheet(m, nu, nv, [&](int i, int j) {
+        const double around = 2 * pi * i / nu - pi, down = pi * j / nv;
+        return Vertex{static_cast<float>(radius * std::sin(down) * std::sin(around)),
+                      static_cast<float>(radius * std::cos(down)),
+                      static_cast<float>(radius * std::sin(down) * std::cos(around))};
     });
     return m;
 }
