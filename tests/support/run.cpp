@@ -6,8 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-RunResult runTamarack(const std::vector<std::string>& args, const std::string& cwd,
-                      const std::vector<std::string>& env) {
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
+                     const std::vector<std::string>& env) {
     char outName[] = "/tmp/tamarack-out-XXXXXX";
     char errName[] = "/tmp/tamarack-err-XXXXXX";
     int outFd = mkstemp(outName);
@@ -21,7 +21,7 @@ RunResult runTamarack(const std::vector<std::string>& args, const std::string& c
         for (const std::string& e : env)
             putenv(const_cast<char*>(e.c_str()));
         std::vector<char*> argv;
-        std::string bin = TAMARACK_BIN;
+        std::string bin = program;
         argv.push_back(bin.data());
         for (const std::string& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
@@ -39,4 +39,9 @@ RunResult runTamarack(const std::vector<std::string>& args, const std::string& c
     unlink(outName);
     unlink(errName);
     return r;
+}
+
+RunResult runTamarack(const std::vector<std::string>& args, const std::string& cwd,
+                      const std::vector<std::string>& env) {
+    return runProgram(TAMARACK_BIN, args, cwd, env);
 }

@@ -12,3 +12,7 @@ struct RunResult {
 // `cwd` (empty: the current one), with extra environment entries NAME=VALUE.
 RunResult runTamarack(const std::vector<std::string>& args, const std::string& cwd = "",
                       const std::vector<std::string>& env = {});
+
+// The same for any program, given by its path.
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& cwd = "", const std::vector<std::string>& env = {});

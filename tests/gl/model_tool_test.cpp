@@ -1,0 +1,237 @@
+// tamarack-model: what it converts and makes loads in the engine's 3DS
+// reader with the counts of its source and draws where its geometry says,
+// the picture upright; bad input gives one line, status 1 and no file.
+#include "assets/gfx.h"
+#include "render/scene_gl.h"
+#include "support/gl_fixture.h"
+#include "support/model_files.h"
+#include "support/run.h"
+#include "support/temp_dir.h"
+#include "tests/gl/render_util.h"
+
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string modelTool = fs::path(TAMARACK_BIN).parent_path().string() + "/tools/tamarack-model";
+
+// Window pixels of a point of model space at depth z (< 0), for the engine's
+// frustum (x -1.33..1.33, y -1..1 at the near plane 1.5) on 640 x 480.
+double px(double x, double z) {
+    return 320 + x / -z * 1.5 / 1.33 * 320;
+}
+double py(double y, double z) {
+    return 240 - y / -z * 1.5 * 240;
+}
+
+const RGB red{255, 0, 0}, green{0, 255, 0};
+
+class ModelTool : public GLTest {
+  protected:
+    void TearDown() override {
+        gfxClear();
+        GLTest::TearDown();
+    }
+    // Loads OUT into the registry (index 0) with the engine's reader, and
+    // registers under `texture` a picture whose upper half is red and lower
+    // half green.
+    const object_type* load(const std::string& out, const std::string& texture) {
+        gfxClear();
+        if (!Load3DS(out)) return nullptr;
+        auto* t = new texture_type;
+        t->name = texture;
+        t->textureId = makeTexture(2, 2, [](int, int y) { return y == 0 ? red : green; });
+        gfx.textures = t;
+        return getObject(0);
+    }
+    // Draws the model moved to depth z, turned by `angle` degrees about y.
+    void draw(float z, float angle = 0) {
+        CScene s;
+        s.maskValue = -1;
+        s.translate = true;
+        s.translateValue[2] = z;
+        s.rotate = angle != 0;
+        s.angleValue = angle;
+        s.axisValue[1] = 1;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        loadPerspective();
+        glColor4f(1, 1, 1, 1);
+        drawScene(s);
+        grab();
+    }
+    Box box() const { return litBox(rgb, frame.width, frame.height); }
+};
+
+int countOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+TEST_F(ModelTool, ConvertedModelsLoadWithTheirCountsAndDrawUpright) {
+    TempShow show;
+    const ModelFile cube = objCube("cube.mtl"), squares = gltfTwoSquares("wood.png");
+    show.write("cube.obj", cube.bytes);
+    show.write("cube.mtl", objMaterial("pictures/crate.jpg"));
+    show.write("squares.gltf", squares.bytes);
+    struct Case {
+        const char* in;
+        const ModelFile& source;
+        const char* texture; // the name the 3DS file gives its picture
+        const char* note;    // what stderr says was changed or dropped
+        float z;             // the depth it is drawn at
+        std::array<double, 4> box;
+        int upperY, lowerY, column; // a point on the upper and on the lower half of the picture
+    } cases[] = {
+        {"cube.obj",
+         cube,
+         "crate.jpg",
+         "dropped 1 line",
+         -5,
+         {px(-1, -4), py(1, -4), px(1, -4), py(-1, -4)},
+         200,
+         280,
+         320},
+        {"squares.gltf",
+         squares,
+         "wood.jpg",
+         "'wood.png' is written as 'wood.jpg'",
+         -5,
+         {px(-2, -5), py(0.5, -5), px(2, -5), py(-0.5, -5)},
+         225,
+         255,
+         static_cast<int>(px(1.5, -5))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.in);
+        const std::string out = show.data("out.3ds");
+        const RunResult r = runProgram(modelTool, {"convert", show.data(c.in), out});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find(c.note), std::string::npos) << r.err;
+        EXPECT_NE(r.out.find("1 object, " + std::to_string(c.source.corners) + " vertices"),
+                  std::string::npos)
+            << r.out;
+        const object_type* o = load(out, c.texture);
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->vertexCount, static_cast<int>(c.source.corners));
+        EXPECT_EQ(o->polygonCount, static_cast<int>(c.source.triangles));
+        EXPECT_EQ(o->mapcoords.size(), c.source.corners);
+        EXPECT_STREQ(o->textureName, c.texture);
+        draw(c.z);
+        expectBox(box(), c.box, 1.5, c.in);
+        EXPECT_EQ(pixel(c.column, c.upperY), red);
+        EXPECT_EQ(pixel(c.column, c.lowerY), green);
+    }
+}
+
+TEST_F(ModelTool, ShapesFaceTheCameraWithThePictureUpright) {
+    TempShow show;
+    // The nearest outline of each shape about 2 units across, drawn at z -5,
+    // seen from the front and from the side.
+    const double sphere = std::tan(std::asin(1 / 5.0)) * 5; // the silhouette's half width, in units at z -5
+    struct Case {
+        const char* shape;
+        float angle;
+        std::array<double, 4> box;
+    } cases[] = {
+        {"cube", 0, {px(-1, -4), py(1, -4), px(1, -4), py(-1, -4)}},
+        {"sphere", 0, {px(-sphere, -5), py(sphere, -5), px(sphere, -5), py(-sphere, -5)}},
+        {"sphere", 90, {px(-sphere, -5), py(sphere, -5), px(sphere, -5), py(-sphere, -5)}},
+        {"torus", 0, {px(-1, -5), py(1, -5), px(1, -5), py(-1, -5)}},
+        {"plane", 0, {px(-1, -5), py(1, -5), px(1, -5), py(-1, -5)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.shape) + " turned " + std::to_string(c.angle));
+        const std::string out = show.data(std::string(c.shape) + ".3ds");
+        const RunResult r = runProgram(modelTool, {c.shape, out, "--texture", "skin.jpg"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const object_type* o = load(out, "skin.jpg");
+        ASSERT_NE(o, nullptr);
+        EXPECT_EQ(o->mapcoords.size(), o->vertices.size());
+        EXPECT_STREQ(o->textureName, "skin.jpg");
+        draw(-5, c.angle);
+        expectBox(box(), c.box, 2, c.shape);
+        if (std::string(c.shape) == "torus") continue; // its picture runs round the ring and the tube
+        EXPECT_EQ(pixel(320, 240 - 20), red);
+        EXPECT_EQ(pixel(320, 240 + 20), green);
+    }
+}
+
+// A model beyond what one 3DS object holds is split, every face and every
+// vertex kept (the vertices on the cut are in both objects).
+TEST(ModelToolFile, MoreThan65535VerticesAreSplitIntoObjects) {
+    TempShow show;
+    const ModelFile strip = objStrip(33000);
+    show.write("strip.obj", strip.bytes);
+    const RunResult r = runProgram(modelTool, {"convert", show.data("strip.obj"), show.data("strip.3ds")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("split into 2 objects"), std::string::npos) << r.err;
+    object_type o;
+    const std::string bytes = readFile(show.data("strip.3ds"));
+    parse3DS(o, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    std::set<std::pair<float, float>> positions;
+    for (const VECTOR& v : o.vertices)
+        positions.insert({v.x, v.y});
+    EXPECT_EQ(positions.size(), strip.corners);
+    EXPECT_EQ(o.polygons.size(), strip.triangles);
+    EXPECT_EQ(o.mapcoords.size(), o.vertices.size());
+}
+
+TEST(ModelToolFile, BadInputGivesOneLineStatusAndNoFile) {
+    TempShow show;
+    show.write("cube.obj", objCube("none.mtl").bytes);
+    show.write("notes.txt", "Shopping: milk, bread.\n");
+    show.write("empty.obj", "");
+    show.write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    show.write("old.3ds", "the previous model");
+    const std::string dir = show.dir() + "/data/";
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* file; // the file the message names
+        const char* reason;
+        const char* out; // must not exist afterwards, or keep its bytes
+    } cases[] = {
+        {{"convert", dir + "notes.txt", dir + "old.3ds"}, 1, "notes.txt", "not a model", "old.3ds"},
+        {{"convert", dir + "empty.obj", dir + "e.3ds"}, 1, "empty.obj", "empty", "e.3ds"},
+        {{"convert", dir + "points.obj", dir + "p.3ds"}, 1, "points.obj", "no mesh", "p.3ds"},
+        {{"convert", dir + "missing.obj", dir + "m.3ds"}, 1, "missing.obj", "No such file", "m.3ds"},
+        {{"convert", dir + "cube.obj", dir + "notes.txt/c.3ds"},
+         1,
+         "notes.txt/c.3ds",
+         "cannot write",
+         "c.3ds"},
+        {{"plane", dir + "big.3ds", "--segments", "300"}, 1, "big.3ds", "use at most 254", "big.3ds"},
+        {{"cube", dir + "c.3ds", "--texture", "skin.png"}, 2, "--texture", "JPEG", "c.3ds"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        const RunResult r = runProgram(modelTool, c.args);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.out, "");
+        const std::string first = r.err.substr(0, r.err.find('\n'));
+        EXPECT_EQ(first.rfind("tamarack-model: ", 0), 0u) << r.err;
+        EXPECT_NE(first.find(c.file), std::string::npos) << r.err;
+        EXPECT_NE(first.find(c.reason), std::string::npos) << r.err;
+        if (c.status == 1) {
+            EXPECT_EQ(countOf(r.err, "\n"), 1) << r.err;
+        }
+        if (std::string(c.out) == "old.3ds") {
+            EXPECT_EQ(readFile(dir + c.out), "the previous model");
+        } else {
+            EXPECT_FALSE(fs::exists(dir + c.out));
+        }
+    }
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(dir))
+        files += e.is_regular_file();
+    EXPECT_EQ(files, 5u) << "a temporary file was left behind";
+}
