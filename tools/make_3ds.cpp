@@ -3,7 +3,7 @@
 //   knot.3ds   a trefoil knot wearing marble.jpg
 // Both are about 2 units across, centred on the origin, so a script places
 // them with "translate 0 0 -6" or so and sizes them with "scale".
-#include "tools/tds_writer.h"
+#include "assets/tds_writer.h"
 
 #include <cstdio>
 #include <string>

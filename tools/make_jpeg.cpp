@@ -5,12 +5,13 @@
 //
 // Every picture is computed from formulas and a fixed pseudo-random sequence;
 // nothing is read from anywhere.
+#include "assets/jpeg_encode.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
-#include <jpeglib.h>
 #include <string>
 #include <vector>
 
@@ -108,36 +109,17 @@ struct Image {
 };
 
 bool writeJpeg(const Image& img, const std::string& path) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(img.w) * img.h * 3);
+    for (size_t i = 0; i < img.px.size(); ++i) {
+        rgb[i * 3 + 0] = static_cast<uint8_t>(std::lround(clamp01(img.px[i].r) * 255));
+        rgb[i * 3 + 1] = static_cast<uint8_t>(std::lround(clamp01(img.px[i].g) * 255));
+        rgb[i * 3 + 2] = static_cast<uint8_t>(std::lround(clamp01(img.px[i].b) * 255));
+    }
+    const std::string bytes = encodeJpeg(rgb, img.w, img.h);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    jpeg_stdio_dest(&c, f);
-    c.image_width = static_cast<JDIMENSION>(img.w);
-    c.image_height = static_cast<JDIMENSION>(img.h);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 85, TRUE);
-    c.dct_method = JDCT_ISLOW;
-    c.optimize_coding = TRUE;
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(img.w) * 3);
-    for (int y = 0; y < img.h; ++y) {
-        for (int x = 0; x < img.w; ++x) {
-            const RGB p = img.px[static_cast<size_t>(y) * img.w + x];
-            row[x * 3 + 0] = static_cast<JSAMPLE>(std::lround(clamp01(p.r) * 255));
-            row[x * 3 + 1] = static_cast<JSAMPLE>(std::lround(clamp01(p.g) * 255));
-            row[x * 3 + 2] = static_cast<JSAMPLE>(std::lround(clamp01(p.b) * 255));
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    return std::fclose(f) == 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
 }
 
 // --- the pictures ---------------------------------------------------------

@@ -9,7 +9,7 @@
 // is reported on stderr, one line each; a summary of what was written goes to
 // stdout. A model that cannot be converted gives one line
 // "tamarack-model: FILE: REASON" and status 1, and OUT is left as it was.
-#include "tools/tds_writer.h"
+#include "assets/tds_writer.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

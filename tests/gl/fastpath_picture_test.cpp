@@ -13,7 +13,7 @@
 #include "support/make_jpeg.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
-#include "tools/tds_writer.h"
+#include "assets/tds_writer.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 // the picture upright; bad input gives one line, status 1 and no file.
 #include "assets/gfx.h"
 #include "render/scene_gl.h"
+#include "render/texture_upload.h"
 #include "support/gl_fixture.h"
 #include "support/model_files.h"
 #include "support/run.h"

@@ -3,7 +3,7 @@
 #include "render/texture_upload.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
-#include "tools/tds_writer.h"
+#include "assets/tds_writer.h"
 
 #include <cstdio>
 #include <cstring>
