@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     // Output paths are the user's, relative to where the program was started.
     if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
     if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
+    if (opt.mode == Options::New) return runNew(opt);
     if (!opt.showDir.empty() && chdir(opt.showDir.c_str()) != 0) {
         std::cerr << "tamarack: cannot enter the show folder " << opt.showDir << ": " << std::strerror(errno)
                   << "\n";
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
         return runRender(opt);
     case Options::Check:
         return runCheck(opt);
+    case Options::New:
     case Options::Live:
         break;
     }

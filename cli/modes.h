@@ -13,6 +13,7 @@ int runAssets(const Options& opt);     // --assets (cli/assets_mode.cpp)
 int runShot(const Options& opt);       // --shot (cli/capture_mode.cpp)
 int runRender(const Options& opt);     // --render (cli/capture_mode.cpp)
 int runCheck(const Options& opt);      // --check (cli/check_mode.cpp)
+int runNew(const Options& opt);        // new DIR (cli/new_mode.cpp)
 
 // The command-line switches that win over the script's options.
 inline Overrides overridesOf(const Options& opt) {

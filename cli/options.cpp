@@ -45,6 +45,10 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
                  "Left/Right seek 5 s back/forward (1 s with Shift), Home restarts from 0, Escape quits; "
                  "a change saved in data/ is reloaded at once and the title shows the time and frame rate");
 
+    auto* create = app.add_subcommand("new", "Make a starter show in DIR (made when missing): a commented "
+                                             "data/script.txt with its picture, model and music");
+    create->add_option("DIR", opt.newDir, "Folder for the new show; it must not hold data/ yet")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -72,6 +76,7 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     }
     if (app.count("--render")) opt.mode = Options::Render;
     if (check) opt.mode = Options::Check;
+    if (create->parsed()) opt.mode = Options::New;
     opt.hasStart = app.count("--start") > 0;
     opt.hasFrom = app.count("--from") > 0;
     opt.hasTo = app.count("--to") > 0;

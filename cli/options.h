@@ -4,7 +4,7 @@
 // What the command line asked for. With no option the program is the live
 // show exactly as the script says.
 struct Options {
-    enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check };
+    enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check, New };
     Mode mode = Live;
     std::string showDir; // empty: the working directory
     bool window = false; // --window
@@ -18,6 +18,7 @@ struct Options {
     std::string out;  // --render OUT
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // --render range
+    std::string newDir;      // new DIR
 };
 
 // Parses argv. Returns -1 to go on, or the exit status when the program is

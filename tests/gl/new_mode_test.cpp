@@ -1,0 +1,96 @@
+// tamarack new DIR: the starter show checks clean, plays about ten seconds and
+// shows its layer, model and effect where its script puts them; a folder that
+// already holds a show is refused and left as it was.
+#include "support/run.h"
+#include "support/temp_dir.h"
+#include "tests/gl/render_util.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every file under `dir` with its bytes.
+std::map<std::string, std::string> contents(const std::string& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        files[e.path().string()] = e.is_regular_file() ? readFile(e.path().string()) : "(folder)";
+    return files;
+}
+
+} // namespace
+
+TEST(NewShow, ChecksCleanPlaysTenSecondsAndShowsItsScenes) {
+    TempShow tmp;
+    const std::string dir = tmp.dir() + "/first/show";
+    const RunResult made = runTamarack({"new", dir});
+    ASSERT_EQ(made.status, 0) << made.err;
+    EXPECT_EQ(made.err, "");
+    for (const char* f : {"script.txt", "picture.jpg", "cube.3ds", "music.xm"})
+        EXPECT_TRUE(fs::is_regular_file(dir + "/data/" + f)) << f;
+
+    const RunResult check = runTamarack({"--check", dir});
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.out + check.err, "0 errors, 0 warnings\n");
+    const RunResult late = runTamarack({"--shot", "11", tmp.dir() + "/late.png", dir});
+    EXPECT_EQ(late.status, 1);
+    EXPECT_EQ(late.err, "tamarack: the show ends at 10 s\n");
+
+    const std::string shot = tmp.dir() + "/five.png";
+    ASSERT_EQ(runTamarack({"--shot", "5", shot, dir}).status, 0);
+    const Image img = readPNG(shot);
+    ASSERT_EQ(img.width, 640);
+    using Test = std::function<bool(RGB)>;
+    const Test green = [](RGB p) { return p[1] > p[0] + 40 && p[1] > p[2] + 20; };
+    const Test magenta = [](RGB p) { return p[0] > p[1] + 60 && p[2] > p[1] + 30; };
+    const Test lit = [](RGB p) { return p[0] + p[1] + p[2] > 30; };
+    const struct {
+        const char* what;
+        int x0, y0, x1, y1; // y from the top
+        const Test& test;
+        int atLeast; // -1: none at all
+    } regions[] = {
+        {"the layer, half way from x 40 to 260, 40 px up", 150, 312, 278, 440, green, 8000},
+        {"the turning cube, right of the middle", 380, 190, 550, 335, green, 12000},
+        {"the Bezier sheaf, upper left", 0, 0, 320, 300, magenta, 20000},
+        {"nothing in the lower right corner", 560, 380, 640, 480, lit, -1},
+    };
+    for (const auto& r : regions) {
+        int n = 0;
+        for (int y = r.y0; y < r.y1; ++y)
+            for (int x = r.x0; x < r.x1; ++x)
+                n += r.test(img.at(x, y));
+        if (r.atLeast < 0)
+            EXPECT_EQ(n, 0) << r.what;
+        else
+            EXPECT_GE(n, r.atLeast) << r.what;
+    }
+}
+
+TEST(NewShow, AFolderThatHoldsDataIsRefusedUntouched) {
+    TempShow tmp; // holds an empty data/
+    tmp.write("script.txt", "@sync\n");
+    const std::string file = tmp.dir() + "/plain";
+    std::ofstream(file) << "text";
+    const struct {
+        std::string dir;
+        std::string message;
+    } cases[] = {
+        {tmp.dir(), " already holds data/; nothing was changed"},
+        {file, "cannot make a show in " + file + ": it is not a folder"},
+    };
+    const auto before = contents(tmp.dir());
+    for (const auto& c : cases) {
+        const RunResult r = runTamarack({"new", c.dir});
+        EXPECT_EQ(r.status, 1) << c.dir;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+    }
+    EXPECT_TRUE(contents(tmp.dir()) == before);
+}
