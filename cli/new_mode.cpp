@@ -22,7 +22,7 @@ const char* const script = R"(# A starter show, made by "tamarack new". Play it 
 # and work on it with
 #   tamarack --dev SHOW_DIR           (every saved change shows at once)
 #   tamarack --check SHOW_DIR         (every problem, with its line)
-# The script language is described in /usr/share/doc/tamarack/script.md
+# The script language is described in /usr/share/doc/tamarack/docs/script.md
 # (docs/script.md in the source). A time with a dot is seconds (2.5), one
 # without a dot milliseconds (2500). A line starting with # is a comment.
 

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# cmake --install into a temporary prefix: the installed program plays the
+# installed bundled show (--check, --shot), makes and checks a starter show
+# as the README says; its manual page renders with man -l, carries the
+# program's version and names every option of --help; the bash completion
+# offers every option; tamarack-model runs and its page names its options.
+set -u
+bin=$1
+build=$(dirname "$bin")
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install failed"
+tamarack=$prefix/bin/tamarack
+model=$prefix/bin/tamarack-model
+show=$prefix/share/tamarack/show
+for f in "$tamarack" "$model" "$prefix/share/man/man1/tamarack.1" "$prefix/share/man/man1/tamarack-model.1" \
+  "$prefix/share/bash-completion/completions/tamarack" "$prefix/share/doc/tamarack/README.md" \
+  "$prefix/share/doc/tamarack/docs/script.md" "$show/data/script.txt"; do
+  [ -e "$f" ] || fail "$f is not installed"
+done
+
+version=$("$tamarack" --version) || fail "--version failed"
+[ "$version" = "$("$bin" --version)" ] || fail "installed $version differs from the build's"
+out=$("$tamarack" --check "$show" 2>&1) || fail "--check of the installed show: $out"
+[ "$out" = "0 errors, 0 warnings" ] || fail "--check of the installed show: $out"
+"$tamarack" --shot 18 "$prefix/shot.png" "$show" || fail "--shot of the installed show failed"
+file "$prefix/shot.png" | grep -q 'PNG image data, 640 x 480' || fail "no 640 x 480 PNG: $(file "$prefix/shot.png")"
+(cd "$prefix" && "$tamarack" new myshow >/dev/null && "$tamarack" --check myshow >"$prefix/new.txt" 2>&1) ||
+  fail "tamarack new, then --check: $(cat "$prefix/new.txt")"
+
+# The manual page: renders, shows the version, names every option and mode.
+page=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tamarack.1" 2>&1) || fail "man -l failed: $page"
+grep -q "^NAME" <<<"$page" || fail "no NAME section"
+grep -qF "Tamarack ${version#tamarack }" <<<"$page" || fail "the page does not carry $version"
+options=$("$tamarack" --help | grep -oE -- '(^|[ ,])--?[A-Za-z][A-Za-z-]*' | tr -d ' ,' | sort -u)
+[ "$(wc -l <<<"$options")" -ge 15 ] || fail "too few options read from --help: $options"
+for o in $options new; do
+  grep -qE -- "(^|[^A-Za-z-])$o([^A-Za-z-]|$)" <<<"$page" || fail "the manual page does not name $o"
+done
+
+# The completion offers every long option of --help.
+offered=$(bash -c 'source "$1"; COMP_WORDS=("$2" --); COMP_CWORD=1; _tamarack; printf "%s\n" "${COMPREPLY[@]}"' \
+  _ "$prefix/share/bash-completion/completions/tamarack" "$tamarack")
+for o in $(grep -- '^--' <<<"$options"); do
+  grep -qx -- "$o" <<<"$offered" || fail "the completion does not offer $o"
+done
+
+"$model" cube "$prefix/box.3ds" --texture box.jpg >/dev/null || fail "the installed tamarack-model failed"
+page=$(man -l "$prefix/share/man/man1/tamarack-model.1" 2>&1) || fail "man -l tamarack-model.1 failed"
+for o in $("$model" cube --help | grep -oE -- '--[a-z-]+' | sort -u) convert cube sphere torus plane; do
+  grep -qF -- "$o" <<<"$page" || fail "the tamarack-model page does not name $o"
+done
+echo "install: ok"
