@@ -1,7 +1,7 @@
 #include "bench/bench_util.h"
 
-#include "tests/support/make_jpeg.h"
 #include "assets/tds_writer.h"
+#include "tests/support/make_jpeg.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,7 +1,7 @@
+#include "assets/tds_writer.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
-#include "assets/tds_writer.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,6 +1,7 @@
 // The fast paths draw the same picture as the reference (immediate) way:
 // shows rendered both ways, frame by frame, and compared pixel by pixel.
 #include "assets/gfx.h"
+#include "assets/tds_writer.h"
 #include "base/engine.h"
 #include "base/timer.h"
 #include "cli/modes.h"
@@ -13,7 +14,6 @@
 #include "support/make_jpeg.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
-#include "assets/tds_writer.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

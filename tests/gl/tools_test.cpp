@@ -1,9 +1,9 @@
 // The asset makers and the bundled show they make.
 #include "assets/gfx.h"
+#include "assets/tds_writer.h"
 #include "render/texture_upload.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
-#include "assets/tds_writer.h"
 
 #include <cstdio>
 #include <cstring>
