@@ -10,6 +10,7 @@
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -67,13 +68,6 @@ class ModelTool : public GLTest {
     }
     Box box() const { return litBox(rgb, frame.width, frame.height); }
 };
-
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 } // namespace
 
@@ -223,7 +217,7 @@ TEST(ModelToolFile, BadInputGivesOneLineStatusAndNoFile) {
         EXPECT_NE(first.find(c.file), std::string::npos) << r.err;
         EXPECT_NE(first.find(c.reason), std::string::npos) << r.err;
         if (c.status == 1) {
-            EXPECT_EQ(countOf(r.err, "\n"), 1) << r.err;
+            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         }
         if (std::string(c.out) == "old.3ds") {
             EXPECT_EQ(readFile(dir + c.out), "the previous model");

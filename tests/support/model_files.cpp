@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <nlohmann/json.hpp>
 #include <set>
 #include <utility>
 #include <vector>
@@ -69,45 +68,25 @@ template <class T> void append(std::string& s, const std::vector<T>& values) {
 } // namespace
 
 ModelFile gltfTwoSquares(const std::string& image) {
-    const std::vector<float> positions = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0};
-    const std::vector<float> uvs = {0, 1, 1, 1, 1, 0, 0, 0};
-    const std::vector<uint16_t> indices = {0, 1, 2, 0, 2, 3};
     std::string buffer;
-    append(buffer, positions);
-    append(buffer, uvs);
-    append(buffer, indices);
-    using nlohmann::json;
-    const json gltf = {
-        {"asset", {{"version", "2.0"}}},
-        {"scene", 0},
-        {"scenes", {{{"nodes", {0, 1}}}}},
-        {"nodes",
-         {{{"mesh", 0}, {"translation", {-1.5, 0, 0}}}, {{"mesh", 0}, {"translation", {1.5, 0, 0}}}}},
-        {"meshes",
-         {{{"primitives",
-            {{{"attributes", {{"POSITION", 0}, {"TEXCOORD_0", 1}}}, {"indices", 2}, {"material", 0}}}}}}},
-        {"materials", {{{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", 0}}}}}}}},
-        {"textures", {{{"source", 0}}}},
-        {"images", {{{"uri", image}}}},
-        {"buffers",
-         {{{"byteLength", buffer.size()},
-           {"uri", "data:application/octet-stream;base64," + base64(buffer)}}}},
-        {"bufferViews",
-         {{{"buffer", 0}, {"byteOffset", 0}, {"byteLength", 48}},
-          {{"buffer", 0}, {"byteOffset", 48}, {"byteLength", 32}},
-          {{"buffer", 0}, {"byteOffset", 80}, {"byteLength", 12}}}},
-        {"accessors",
-         {{{"bufferView", 0},
-           {"componentType", 5126},
-           {"count", 4},
-           {"type", "VEC3"},
-           {"min", {-0.5, -0.5, 0}},
-           {"max", {0.5, 0.5, 0}}},
-          {{"bufferView", 1}, {"componentType", 5126}, {"count", 4}, {"type", "VEC2"}},
-          {{"bufferView", 2}, {"componentType", 5123}, {"count", 6}, {"type", "SCALAR"}}}},
-    };
+    append(buffer,
+           std::vector<float>{-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0}); // 48 bytes
+    append(buffer, std::vector<float>{0, 1, 1, 1, 1, 0, 0, 0});                                 // 32 bytes
+    append(buffer, std::vector<uint16_t>{0, 1, 2, 0, 2, 3});                                    // 12 bytes
+    const std::string views = R"({"buffer": 0, "byteOffset": 0, "byteLength": 48},
+        {"buffer": 0, "byteOffset": 48, "byteLength": 32}, {"buffer": 0, "byteOffset": 80, "byteLength": 12})";
+    const std::string accessors =
+        R"({"bufferView": 0, "componentType": 5126, "count": 4, "type": "VEC3", "min": [-0.5, -0.5, 0],
+        "max": [0.5, 0.5, 0]}, {"bufferView": 1, "componentType": 5126, "count": 4, "type": "VEC2"},
+        {"bufferView": 2, "componentType": 5123, "count": 6, "type": "SCALAR"})";
     ModelFile f;
-    f.bytes = gltf.dump(1);
+    f.bytes = R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
+        "nodes": [{"mesh": 0, "translation": [-1.5, 0, 0]}, {"mesh": 0, "translation": [1.5, 0, 0]}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "indices": 2, "material": 0}]}],
+        "materials": [{"pbrMetallicRoughness": {"baseColorTexture": {"index": 0}}}],
+        "textures": [{"source": 0}], "images": [{"uri": ")" +
+              image + R"("}], "buffers": [{"byteLength": 92, "uri": "data:application/octet-stream;base64,)" +
+              base64(buffer) + R"("}], "bufferViews": [)" + views + R"(], "accessors": [)" + accessors + "]}";
     f.corners = 8;
     f.triangles = 4;
     return f;
