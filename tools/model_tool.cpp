@@ -125,8 +125,8 @@ struct Converted {
 };
 
 // Reads IN with Assimp and merges every triangle of every mesh, placed by its
-// node, into one model with one texture.
-Converted readModel(const std::string& in) {
+// node, into one model with one texture (none when --texture names it).
+Converted readModel(const std::string& in, bool textureGiven) {
     struct stat st;
     if (stat(in.c_str(), &st) != 0) throw Failure{in + ": cannot read: " + std::strerror(errno)};
     if (S_ISDIR(st.st_mode)) throw Failure{in + ": is a folder, not a model file"};
@@ -195,7 +195,7 @@ Converted readModel(const std::string& in) {
         c.notes.push_back(plural(unmapped, "vertex has", "vertices have") +
                           " no mapping coordinates; they get (0, 0)");
     if (!textures.empty()) c.texture = textures[0];
-    if (textures.size() > 1) {
+    if (textures.size() > 1 && !textureGiven) {
         std::string rest;
         for (size_t i = 1; i < textures.size(); ++i)
             rest += (i > 1 ? ", '" : "'") + textures[i] + "'";
@@ -203,8 +203,10 @@ Converted readModel(const std::string& in) {
                           (textures.size() > 2 ? " are" : " is") + " dropped");
     }
     if (!c.texture.empty() && (c.texture[0] == '*' || scene->GetEmbeddedTexture(c.texture.c_str()))) {
-        c.notes.push_back("its texture is embedded in the file; the engine reads pictures from data/ only: "
-                          "save it as a JPEG picture there and name it with --texture");
+        if (!textureGiven)
+            c.notes.push_back(
+                "its texture is embedded in the file; the engine reads pictures from data/ only: "
+                "save it as a JPEG picture there and name it with --texture");
         c.texture.clear();
     }
     return c;
@@ -251,7 +253,7 @@ void checkOutName(const std::string& out) {
 }
 
 void convert(const std::string& in, const std::string& out, const std::string& texture) {
-    Converted c = readModel(in);
+    Converted c = readModel(in, !texture.empty());
     std::vector<std::string> notes = c.notes;
     std::string name = texture;
     if (name.empty() && !c.texture.empty()) name = engineTextureName(c.texture, notes);
