@@ -71,9 +71,18 @@ object_type* getObject(int index); // nullptr when there is none
 
 bool Load3DS(std::string path);
 long filelength(int fd);
+// What reading a 3DS file found: the object blocks read whole, and why the
+// file could not be read to its end (empty when it could).
+struct Read3DS {
+    int objects = 0;
+    std::string problem;
+};
 // Reads the chunks of a 3DS file held in memory into `object` (Load3DS reads
 // the file in one go and parses it with this). Never reads outside the buffer.
-void parse3DS(object_type& object, const uint8_t* data, size_t size);
+// Every mesh is appended: the faces of a mesh index the whole vertex list
+// (offset by the vertices of the meshes before it), and so do the mapping
+// coordinates; vertexCount and polygonCount count the whole lists.
+Read3DS parse3DS(object_type& object, const uint8_t* data, size_t size);
 // Builds the drawing array of a model from its faces, vertices and mapping
 // coordinates: a face naming a vertex outside the list is left out, and a
 // corner outside the mapping list gets the coordinate (0, 0).

@@ -58,65 +58,134 @@ struct Reader {
     }
 };
 
+// "1,204": a byte count with its thousands marked, as the reports print it.
+std::string grouped(uint64_t n) {
+    std::string digits = std::to_string(n), out;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+        out += digits[i];
+    }
+    return out;
+}
+
 } // namespace
 
-void parse3DS(object_type& o, const uint8_t* data, size_t size) {
+Read3DS parse3DS(object_type& o, const uint8_t* data, size_t size) {
     Reader in{data, size};
+    Read3DS result;
+    // The reading is flat: a container is entered and its sub-chunks read as
+    // they come, even when the file ends before the container does (a file
+    // cut short keeps the objects before the cut). Only a chunk that is
+    // skipped needs its whole length, and a length below the header's own
+    // size ends the reading; what was read so far is kept either way.
+    uint64_t announced = size;        // the furthest end that a chunk announced
+    size_t stop = size;               // where the reading ended
+    std::vector<uint64_t> objectEnds; // the end of each object block entered
+    size_t meshVertices = 0;          // vertices read before the current mesh
+    std::string shortLength;          // a chunk whose length is below 6
+    // A list that the file ends inside of ends the reading: the list needed
+    // `count` entries of `each` bytes from `first` on.
+    auto listCut = [&](size_t first, uint16_t count, size_t each) {
+        announced = std::max<uint64_t>(announced, first + uint64_t{count} * each);
+        in.pos = in.size;
+    };
     while (in.pos < in.size) {
-        if (in.left() < 6) break; // a header cut short by the end of the file
+        const size_t at = in.pos;
+        if (in.left() < 6) { // a header cut short by the end of the file
+            announced = std::max<uint64_t>(announced, at + 6);
+            stop = at;
+            break;
+        }
         const uint16_t id = in.u16();
         const uint32_t length = in.u32();
-        // A length below the header's own size, or one that runs past the end
-        // of the file, ends the reading; what was read so far is kept.
-        if (length < 6 || length - 6 > in.left()) break;
+        if (length < 6) {
+            shortLength = "a chunk at byte " + grouped(at) + " gives its length as " + grouped(length) +
+                          ", less than its own 6-byte header";
+            stop = at;
+            break;
+        }
+        const uint64_t end = uint64_t{at} + length;
+        if (end > size) announced = std::max(announced, end);
         switch (id) {
         case 0x4D4D: // main chunk
         case 0x3D3D: // 3D editor block
-        case 0x4100: // triangular mesh
         case 0xAFFF: // material block
         case 0xA200: // texture map
         case 0xB000: // keyframer block
         case 0xB002: // keyframer object node
             break;   // enter: the sub-chunks follow
+        case 0x4100: // triangular mesh: its faces index its own vertices
+            meshVertices = o.vertices.size();
+            break;
         case 0x4000:
+            objectEnds.push_back(end);
             in.name(o.objectName);
             break;
         case 0xA300:
             in.name(o.textureName);
             break;
         case 0x4110: { // vertex list
-            if (in.left() < 2) return;
+            if (in.left() < 2) {
+                in.pos = in.size;
+                break;
+            }
             const uint16_t count = in.u16();
-            int32_t read = 0;
-            for (; read < count && in.left() >= 12; ++read) {
+            const size_t first = in.pos;
+            for (int32_t i = 0; i < count; ++i) {
+                if (in.left() < 12) {
+                    listCut(first, count, 12);
+                    break;
+                }
                 tmpXYZ.x = in.f32();
                 tmpXYZ.y = in.f32();
                 tmpXYZ.z = in.f32();
                 o.vertices.push_back(tmpXYZ);
             }
-            o.vertexCount = read; // a list cut short counts only what it holds
+            // a list cut short counts only what it holds
+            o.vertexCount = static_cast<int32_t>(o.vertices.size());
             break;
         }
         case 0x4120: { // face list; its sub-chunks follow and are skipped
-            if (in.left() < 2) return;
+            if (in.left() < 2) {
+                in.pos = in.size;
+                break;
+            }
             const uint16_t count = in.u16();
             o.hasPolygons = 1;
-            int32_t read = 0;
-            for (; read < count && in.left() >= 8; ++read) {
-                tmppolygon.a = in.u16();
-                tmppolygon.b = in.u16();
-                tmppolygon.c = in.u16();
+            // The indices count from the first vertex of the face's own mesh.
+            const int32_t base = static_cast<int32_t>(meshVertices);
+            const size_t first = in.pos;
+            for (int32_t i = 0; i < count; ++i) {
+                if (in.left() < 8) {
+                    listCut(first, count, 8);
+                    break;
+                }
+                tmppolygon.a = base + in.u16();
+                tmppolygon.b = base + in.u16();
+                tmppolygon.c = base + in.u16();
                 in.u16(); // face flags
                 o.polygons.push_back(tmppolygon);
             }
-            o.polygonCount = read;
+            o.polygonCount = static_cast<int32_t>(o.polygons.size());
             break;
         }
         case 0x4140: { // mapping coordinates
-            if (in.left() < 2) return;
+            if (in.left() < 2) {
+                in.pos = in.size;
+                break;
+            }
             const uint16_t count = in.u16();
             o.hasMapcoords = 1;
-            for (int32_t i = 0; i < count && in.left() >= 8; ++i) {
+            // Entry n belongs to vertex n: a later mesh's list starts at its
+            // first vertex, after (0, 0) for the vertices of earlier meshes
+            // that had none.
+            if (meshVertices > 0) o.mapcoords.resize(meshVertices, mapcoord_type{0.0f, 0.0f});
+            const size_t first = in.pos;
+            for (int32_t i = 0; i < count; ++i) {
+                if (in.left() < 8) {
+                    listCut(first, count, 8);
+                    break;
+                }
                 tmpmapcoord.u = in.f32();
                 tmpmapcoord.v = in.f32();
                 o.mapcoords.push_back(tmpmapcoord);
@@ -124,7 +193,10 @@ void parse3DS(object_type& o, const uint8_t* data, size_t size) {
             break;
         }
         case 0x4700: // camera; its sub-chunks follow
-            if (in.left() < 32) return;
+            if (in.left() < 32) {
+                in.pos = in.size;
+                break;
+            }
             o.hasCamera = 1;
             for (float& v : o.cameraPosition)
                 v = in.f32();
@@ -134,16 +206,36 @@ void parse3DS(object_type& o, const uint8_t* data, size_t size) {
             o.cameraLens = in.f32();
             break;
         case 0x4720: // camera ranges
-            if (in.left() < 8) return;
+            if (in.left() < 8) {
+                in.pos = in.size;
+                break;
+            }
             o.hasCameraRanges = 1;
             o.cameraNear = in.f32();
             o.cameraFar = in.f32();
             break;
         default: // anything else is skipped by its length
+            if (end > size) {
+                stop = at;
+                in.pos = in.size;
+                break;
+            }
             in.pos += length - 6;
             break;
         }
     }
+    for (uint64_t e : objectEnds)
+        result.objects += e <= stop;
+    const std::string objects =
+        "; " + std::to_string(result.objects) + (result.objects == 1 ? " object read" : " objects read");
+    if (size == 0)
+        result.problem = "the file is empty" + objects;
+    else if (!shortLength.empty())
+        result.problem = shortLength + objects;
+    else if (announced > size)
+        result.problem = "the file ends inside a chunk after " + grouped(size) + " of " + grouped(announced) +
+                         " bytes" + objects;
+    return result;
 }
 
 bool Load3DS(std::string path) {
@@ -168,7 +260,10 @@ bool Load3DS(std::string path) {
     }
     object_type* o = new object_type;
     o->name = path.substr(5);
-    parse3DS(*o, bytes.data(), bytes.size());
+    const Read3DS read = parse3DS(*o, bytes.data(), bytes.size());
+    if (!read.problem.empty())
+        assetReport.add(path, read.objects > 0 ? Diagnostic::Warning : Diagnostic::Error,
+                        read.problem + ": copy or export the model again");
     buildDrawArrays(*o);
     o->next = gfx.objects;
     gfx.objects = o;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -94,50 +95,77 @@ TEST(Load3DS, CameraAndRanges) {
               (std::array{1.5f, 9.0f, 10.5f, 12.0f, 0.5f, 900.0f}));
 }
 
+// Every mesh of a file is kept: the faces of each index the whole vertex
+// list, offset by the vertices of the meshes before it, and the mapping
+// coordinates stay beside their vertices ((0, 0) for a mesh without any).
+TEST(Load3DS, MeshesAreAppendedWithTheirIndicesOffset) {
+    const object_type o = parse(model(object("a", vertexList(3) + mapList(3) + faceList(1)) +
+                                      object("b", vertexList(4) + faceList(2)) +
+                                      object("c", mapList(3) + vertexList(3) + faceList(1))));
+    EXPECT_EQ(field(o.objectName), "c");
+    EXPECT_EQ((std::array{o.vertexCount, o.polygonCount}), (std::array{10, 4}));
+    std::vector<std::array<int32_t, 3>> faces;
+    for (const polygon_type& f : o.polygons)
+        faces.push_back({f.a, f.b, f.c});
+    EXPECT_EQ(faces, (std::vector<std::array<int32_t, 3>>{{0, 1, 2}, {3, 4, 5}, {4, 5, 6}, {7, 8, 9}}));
+    std::vector<float> u;
+    for (const mapcoord_type& m : o.mapcoords)
+        u.push_back(m.u);
+    EXPECT_EQ(u, (std::vector<float>{0, 0.25f, 0.5f, 0, 0, 0, 0, 0, 0.25f, 0.5f}));
+    EXPECT_EQ(o.mapcoords[7].v, 1.0f);
+}
+
 // Odd and damaged files: the reading stops or stays in step, never reads past
-// the data, and the counts never exceed the arrays.
+// the data, the counts never exceed the arrays, and the reason is told.
 TEST(Load3DS, OddAndDamagedFilesKeepWhatWasRead) {
-    const std::string good = object("first", vertexList(3) + faceList(2));
+    const std::string good = object("first", vertexList(3) + faceList(2)); // 86 bytes
     const std::string later = object("later", vertexList(4));
     const std::string twentyOne(21, 'n');
+    const std::string two =
+        model(object("a", vertexList(3) + faceList(1)) + object("b", vertexList(4) + faceList(2)));
     struct Case {
         const char* what;
         std::string bytes;
         std::string objectName;
         size_t vertices, polygons, mapcoords;
-        int32_t vertexCount, polygonCount;
+        const char* problem;
     } cases[] = {
-        {"no mapping chunk", model(object("plain", vertexList(3) + faceList(1))), "plain", 3, 1, 0, 3, 1},
-        {"two meshes of 8 and 12 faces",
-         model(object("a", vertexList(10) + faceList(8)) + object("b", vertexList(14) + faceList(12))), "b",
-         24, 20, 0, 14, 12},
+        {"no mapping chunk", model(object("plain", vertexList(3) + faceList(1))), "plain", 3, 1, 0, ""},
         {"unknown chunk skipped by its length", // its bytes would read as a vertex list
-         chunk(0x4D4D, chunk(0x1234, vertexList(5)) + object("o", vertexList(2))), "o", 2, 0, 0, 2, 0},
-        {"chunk length below 6", good + u16(0x4000) + u32(3) + later, "first", 3, 2, 0, 3, 2},
-        {"chunk running past the end", good + u16(0x4000) + u32(1000) + text("x") + vertexList(1), "first", 3,
-         2, 0, 3, 2},
-        {"container running past the end", u16(0x4D4D) + u32(0xFFFFFFFF) + good, "", 0, 0, 0, 0, 0},
-        {"header cut short", good + u16(0x4110) + "\x01", "first", 3, 2, 0, 3, 2},
+         chunk(0x4D4D, chunk(0x1234, vertexList(5)) + object("o", vertexList(2))), "o", 2, 0, 0, ""},
+        {"chunk length below 6", good + u16(0x4000) + u32(3) + later, "first", 3, 2, 0,
+         "a chunk at byte 86 gives its length as 3, less than its own 6-byte header; 1 object read"},
+        {"skipped chunk running past the end", good + u16(0x1234) + u32(1000) + text("x") + vertexList(1),
+         "first", 3, 2, 0, "the file ends inside a chunk after 114 of 1,086 bytes; 1 object read"},
+        {"container running past the end: what it holds is read", u16(0x4D4D) + u32(0xFFFFFFFF) + good,
+         "first", 3, 2, 0, "the file ends inside a chunk after 92 of 4,294,967,295 bytes; 1 object read"},
+        {"a file cut inside its second object", two.substr(0, two.size() - 10), "b", 7, 1, 0,
+         "the file ends inside a chunk after 180 of 190 bytes; 1 object read"},
+        {"header cut short", good + u16(0x4110) + "\x01", "first", 3, 2, 0,
+         "the file ends inside a chunk after 89 of 92 bytes; 1 object read"},
+        {"empty file", "", "", 0, 0, 0, "the file is empty; 0 objects read"},
         {"long name read to its NUL", object(twentyOne + "tail", vertexList(2)), twentyOne.substr(0, 20), 2,
-         0, 0, 2, 0},
-        {"name without NUL at the end", u16(0x4000) + u32(9) + "abc", "abc", 0, 0, 0, 0, 0},
+         0, 0, ""},
+        {"name without NUL at the end", u16(0x4000) + u32(9) + "abc", "abc", 0, 0, 0, ""},
         {"vertex list cut short", good + chunk(0x4110, u16(5) + vertexList(3).substr(8, 28)), "first", 5, 2,
-         0, 2, 2},
+         0, "the file ends inside a chunk after 122 of 154 bytes; 1 object read"},
         {"face list cut short", good + chunk(0x4120, u16(9) + faceList(1).substr(8) + u16(4)), "first", 3, 3,
-         0, 3, 1},
-        {"mapcoord list cut short", chunk(0x4140, u16(4)) + f32(0.5f) + f32(0.25f) + f32(1), "", 0, 0, 1, 0,
-         0},
+         0, "the file ends inside a chunk after 104 of 166 bytes; 1 object read"},
+        {"mapcoord list cut short", chunk(0x4140, u16(4)) + f32(0.5f) + f32(0.25f) + f32(1), "", 0, 0, 1,
+         "the file ends inside a chunk after 20 of 40 bytes; 0 objects read"},
     };
     for (const Case& c : cases) {
-        const object_type o = parse(c.bytes);
+        object_type o;
+        const Read3DS read = parse3DS(o, reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size());
+        EXPECT_EQ(read.problem, c.problem) << c.what;
         EXPECT_EQ(field(o.objectName), c.objectName) << c.what;
         EXPECT_EQ((std::array{o.vertices.size(), o.polygons.size(), o.mapcoords.size()}),
                   (std::array{c.vertices, c.polygons, c.mapcoords}))
             << c.what;
-        EXPECT_EQ((std::array{o.vertexCount, o.polygonCount}), (std::array{c.vertexCount, c.polygonCount}))
+        EXPECT_EQ((std::array{size_t(o.vertexCount), size_t(o.polygonCount)}),
+                  (std::array{c.vertices, c.polygons}))
             << c.what;
         EXPECT_EQ(o.hasMapcoords, c.mapcoords > 0) << c.what;
-        EXPECT_LE(size_t(o.polygonCount), o.polygons.size()) << c.what;
     }
     const object_type o =
         parse(model(object("o", chunk(0x4120, u16(1) + u16(0xFFFF) + u16(0x8000) + u16(1) + u16(0)))));
