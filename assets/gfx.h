@@ -8,8 +8,8 @@
 
 struct texture_type {
     std::string name;
-    int16_t width = 0;
-    int16_t height = 0;
+    int32_t width = 0; // in pixels: JPEG sides reach 65,535
+    int32_t height = 0;
     uint32_t textureId = 0;
     texture_type* next = nullptr;
 };
@@ -52,12 +52,20 @@ struct object_type {
     bool drawArraysBuilt = false;
     uint32_t drawBuffer = 0;           // the GL buffer holding drawArray, 0: not uploaded yet
     void* drawBufferContext = nullptr; // the GL context that buffer belongs to
+
+    // The model's own texture (ownTextureId), looked up once for each state of
+    // the texture registry (the head and the count of changes it was found in).
+    int32_t ownTexture = -1;
+    const texture_type* ownTextureHead = nullptr;
+    uint32_t ownTextureChanges = 0;
+    bool ownTextureKnown = false;
 };
 
 // The asset registries: two singly linked lists, newest first.
 struct gfx_type {
     texture_type* textures = nullptr;
     object_type* objects = nullptr;
+    uint32_t textureChanges = 0; // counts every registration and release of textures
 };
 
 extern gfx_type gfx;
@@ -66,6 +74,16 @@ int getTextureNum(std::string name);
 // The same look-up on a name that is not NUL-terminated, without a copy.
 int getTextureNum(const char* name, size_t length);
 int getTexture(int index, int what);
+// Puts a new texture at the front of the registry.
+void registerTexture(texture_type* texture);
+// The registry index of the texture a model names: the exact name first,
+// then a name that differs only in the case of its ASCII letters (models name
+// their textures as the program that wrote them spelt them: IMAGE2.JPG for
+// image2.jpg). -1 when there is neither.
+int findModelTexture(const char* name, size_t length);
+// The GL texture name of the model's own texture, -1 when it has none. Looked
+// up again only after the texture registry changed.
+int ownTextureId(object_type& object);
 int getObjectNum(std::string name);
 object_type* getObject(int index); // nullptr when there is none
 

@@ -1,5 +1,7 @@
 #include "assets/gfx.h"
 
+#include <cstring>
+
 gfx_type gfx;
 
 int getTextureNum(std::string name) {
@@ -11,6 +13,40 @@ int getTextureNum(const char* name, size_t length) {
     for (texture_type* t = gfx.textures; t; t = t->next, ++i)
         if (t->name.compare(0, std::string::npos, name, length) == 0) return i;
     return -1;
+}
+
+void registerTexture(texture_type* t) {
+    t->next = gfx.textures;
+    gfx.textures = t;
+    ++gfx.textureChanges;
+}
+
+static bool sameIgnoringCase(const std::string& a, const char* b, size_t length) {
+    if (a.size() != length) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < length; ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+int findModelTexture(const char* name, size_t length) {
+    const int exact = getTextureNum(name, length);
+    if (exact >= 0 || length == 0) return exact;
+    int i = 0;
+    for (texture_type* t = gfx.textures; t; t = t->next, ++i)
+        if (sameIgnoringCase(t->name, name, length)) return i;
+    return -1;
+}
+
+int ownTextureId(object_type& o) {
+    if (!o.ownTextureKnown || o.ownTextureHead != gfx.textures || o.ownTextureChanges != gfx.textureChanges) {
+        const size_t n = strnlen(o.textureName, sizeof o.textureName);
+        o.ownTexture = getTexture(findModelTexture(o.textureName, n), 0);
+        o.ownTextureHead = gfx.textures;
+        o.ownTextureChanges = gfx.textureChanges;
+        o.ownTextureKnown = true;
+    }
+    return o.ownTexture;
 }
 
 int getTexture(int index, int what) {

@@ -7,15 +7,6 @@
 #include <GL/glext.h>
 #include <SDL.h>
 #include <cstdint>
-#include <cstring>
-
-// The model's own texture: the registered texture whose file name is the one
-// stored in the model (up to its NUL, at most 20 bytes); -1 when there is none.
-// Looked up on every draw, without a copy of the name.
-static int ownTexture(const object_type& o) {
-    const size_t n = strnlen(o.textureName, sizeof o.textureName);
-    return getTexture(getTextureNum(o.textureName, n), 0);
-}
 
 // The reference way: three calls per corner.
 static void drawImmediate(const object_type& o) {
@@ -112,7 +103,7 @@ int Show3DS(int index, int texture) {
     if (texture >= 0) {
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
     } else {
-        const int own = ownTexture(*o);
+        const int own = ownTextureId(*o);
         if (own >= 0) glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(own));
     }
 

@@ -32,8 +32,8 @@ void uploadTexture(const std::string& path, PreparedTexture& p) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     t->textureId = id;
     const JpegImage& image = p.image;
-    t->width = static_cast<int16_t>(image.width & 0xFFFF);
-    t->height = static_cast<int16_t>(image.height & 0xFFFF);
+    t->width = image.width;
+    t->height = image.height;
 
     if (p.hasMips) {
         // Texture row 0 is the top row of the picture, as GLU would have it.
@@ -57,8 +57,7 @@ void uploadTexture(const std::string& path, PreparedTexture& p) {
         gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE,
                           rgba.data());
     }
-    t->next = gfx.textures;
-    gfx.textures = t;
+    registerTexture(t);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -84,6 +83,7 @@ void gfxClear() {
         glDeleteTextures(1, &id);
         delete t;
     }
+    ++gfx.textureChanges;
     releaseDrawBuffers();
     gfxClearObjects();
 }
