@@ -3,6 +3,7 @@
 
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
+#include "assets/jpeg_orientation.h"
 #include "script/script.h"
 #include "script/suggest.h"
 
@@ -116,6 +117,12 @@ std::string lowered(std::string s) {
 
 std::string quoted(const std::string& w) {
     return "'" + w + "'";
+}
+
+// Whether the scan hands a file of this name to the picture or model loader.
+bool scannedEnding(const std::string& name) {
+    const std::string e = name.size() >= 3 ? name.substr(name.size() - 3) : name;
+    return e == "jpg" || e == "JPG" || e == "3ds";
 }
 
 // Reads one command: the words in order, with the word a "to" part did not
@@ -276,7 +283,14 @@ class CommandReader {
                       const std::vector<std::string>& registered) {
         std::string message =
             quoted(keyword + " " + name) + ": no " + kind + " " + quoted(name) + " is loaded";
-        if (contains(names.files, name)) {
+        if (contains(names.files, name) && !scannedEnding(name)) {
+            // ship.3DS: the interpreter takes it as a model, the scan skips it.
+            const std::string fixed = name.substr(0, name.size() - 3) + lowered(name.substr(name.size() - 3));
+            message +=
+                ": data/" + name +
+                " is skipped because of the case of its ending (see its warning): " + "rename the file " +
+                quoted(fixed) + " and write " + quoted(keyword + " " + fixed);
+        } else if (contains(names.files, name)) {
             message += " (data/" + name + " could not be loaded; see its error): mend or replace the file";
         } else {
             const std::string near = nearestWord(name, registered);
@@ -376,6 +390,47 @@ void checkFiles(const std::vector<std::string>& files, std::vector<Diagnostic>& 
                                          music.back() + "); remove the others from data/"});
 }
 
+// Models whose own texture is not loaded: they draw without it, in white.
+void checkModelTextures(const std::vector<std::string>& files, std::vector<Diagnostic>& out) {
+    for (object_type* o = gfx.objects; o; o = o->next) {
+        const std::string texture(o->textureName, strnlen(o->textureName, sizeof o->textureName));
+        if (texture.empty() || ownTextureId(*o) >= 0) continue;
+        const std::string path = "data/" + o->name;
+        std::string message = "the model's texture " + quoted(texture) +
+                              " is not loaded, so the model draws white (untextured): ";
+        const size_t dot = texture.rfind('.');
+        const std::string ending = dot == std::string::npos ? "" : lowered(texture.substr(dot));
+        std::string onDisk; // a file of that name, whatever its case
+        for (const std::string& f : files)
+            if (lowered(f) == lowered(texture)) onDisk = f;
+        const std::string jpeg = texture.substr(0, dot) + ".jpg";
+        const std::string mask = ", or give the commands that draw it 'mask " + jpeg + "'";
+        if (ending != ".jpg" && ending != ".jpeg")
+            message += "only JPEG pictures are loaded; convert the picture to JPEG as data/" + jpeg +
+                       " and name that file in the model's material" + mask;
+        else if (!onDisk.empty())
+            message += "data/" + onDisk + " is there but not loaded (see its message): mend or rename it";
+        else
+            message += "add the picture to data/ as " + texture + mask;
+        out.push_back(Diagnostic{Diagnostic::Warning, path, 0, message});
+    }
+}
+
+// Pictures stored rotated or mirrored (phone photos): the show draws them as
+// stored, whatever their EXIF orientation says.
+void checkOrientation(std::vector<Diagnostic>& out) {
+    for (const texture_type* t = gfx.textures; t; t = t->next) {
+        const std::string path = "data/" + t->name;
+        const int o = jpegOrientation(path);
+        if (o < 2) continue;
+        out.push_back(Diagnostic{
+            Diagnostic::Warning, path, 0,
+            "the picture's EXIF orientation is " + std::to_string(o) + " (" + orientationWords(o) +
+                "), but the show draws it as stored: turn the file " + "itself, e.g. 'jpegtran -copy none " +
+                orientationTransform(o) + " " + path + " > upright.jpg', and use that file in its place"});
+    }
+}
+
 // The physical line of each "Sync" line of the options section, in the order
 // of the sync tracks (the options pass takes the words the same way).
 std::vector<int> syncLines() {
@@ -418,6 +473,8 @@ std::vector<Diagnostic> checkShow() {
     for (const std::vector<SYNC>& track : script.syncTracks)
         names.syncTrackSizes.push_back(track.size());
     checkFiles(names.files, out);
+    checkModelTextures(names.files, out);
+    checkOrientation(out);
 
     std::set<int32_t> tracks; // every track a command names
     for (size_t i = 0; i < script.commands.size(); ++i) {

@@ -2,6 +2,7 @@
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
+#include "tests/gl/render_util.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -26,6 +27,11 @@ std::string names(const json& list) {
     for (const json& e : list)
         v += (v.empty() ? "" : " ") + e["name"].get<std::string>();
     return v;
+}
+
+// A colour as 0 or 1 per channel, past JPEG's rounding.
+RGB coarse(RGB c) {
+    return {c[0] > 127, c[1] > 127, c[2] > 127};
 }
 
 } // namespace
@@ -91,4 +97,64 @@ TEST(AssetsMode, FaultyFilesAreSkippedAndTheScanGoesOn) {
     EXPECT_EQ(names(json::parse(r.out)["textures"]), "b.jpg");
     EXPECT_EQ(r.err, "tamarack: data/a.jpg: Not a JPEG file: starts with 0x6e 0x6f; not loaded\n"
                      "tamarack: data/c.jpg: Empty input file; not loaded\n");
+}
+
+// Three quads side by side, each a mesh with its own vertex list from index 0,
+// naming their texture in capitals; a second model names a PNG.
+TEST(AssetsMode, EveryMeshIsDrawnAndTheTextureIsFoundIgnoringCase) {
+    std::vector<tds::Mesh> quads;
+    for (float x : {-2.0f, 0.0f, 2.0f})
+        quads.push_back(
+            {"quad",
+             "TEX.JPG",
+             {{x - 0.6f, -0.6f, -5}, {x + 0.6f, -0.6f, -5}, {x + 0.6f, 0.6f, -5}, {x - 0.6f, 0.6f, -5}},
+             {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+             {{0, 1, 2}, {0, 2, 3}}});
+    TempShow show;
+    show.script("@sync\n0 track 1 type 0 object quads.3ds duration 10.0\n");
+    show.write("quads.3ds", tds::encode(quads));
+    show.write("png.3ds", tds::encode(tds::Mesh{"p", "tex.png", {{0, 0, 0}}, {}, {}}));
+    show.write("tex.jpg", solidJpeg(8, 8, 255, 0, 0));
+
+    const json out = json::parse(runTamarack({"--assets", show.dir()}).out);
+    const json& model = out["objects"][0];
+    EXPECT_EQ(model["name"], "quads.3ds");
+    EXPECT_EQ((std::array{model["vertexCount"], model["polygonCount"]}), (std::array{json(12), json(6)}));
+    EXPECT_EQ(model["polygons"][5], json::parse("[8, 10, 11]"));
+
+    ASSERT_EQ(runTamarack({"--shot", "1", "quads.png", show.dir()}).status, 0);
+    const Image img = readPNG("quads.png");
+    std::remove("quads.png");
+    // One unit at distance 5 is about 72 px: the quads are centred at x 176,
+    // 320 and 464, 87 px wide, with black between them.
+    for (int x : {176, 320, 464})
+        EXPECT_EQ(coarse(img.at(x, 240)), (RGB{1, 0, 0})) << x;
+    for (int x : {248, 392})
+        EXPECT_EQ(img.at(x, 240), (RGB{0, 0, 0})) << x;
+
+    EXPECT_EQ(
+        runTamarack({"--check", show.dir()}).out,
+        "data/png.3ds: warning: the model's texture 'tex.png' is not loaded, so the model draws white "
+        "(untextured): only JPEG pictures are loaded; convert the picture to JPEG as data/tex.jpg and name "
+        "that file in the model's material, or give the commands that draw it 'mask tex.jpg'\n"
+        "0 errors, 1 warnings\n");
+}
+
+// A panorama 40,000 pixels wide keeps its size and is drawn the right way
+// round: its left half (red) left of the centre.
+TEST(AssetsMode, APictureWiderThan32767PixelsKeepsItsSize) {
+    TempShow show;
+    show.script("@sync\n0 track 1 type 1 object wide.jpg duration 10.0 center\n");
+    show.write(
+        "wide.jpg", makeJpeg(40000, 16, [](int x, int) -> std::array<uint8_t, 4> {
+            return x < 20000 ? std::array<uint8_t, 4>{255, 0, 0, 0} : std::array<uint8_t, 4>{0, 0, 255, 0};
+        }));
+    const json out = json::parse(runTamarack({"--assets", show.dir()}).out);
+    EXPECT_EQ((std::array{out["textures"][0]["width"], out["textures"][0]["height"]}),
+              (std::array{json(40000), json(16)}));
+    ASSERT_EQ(runTamarack({"--shot", "1", "wide.png", show.dir()}).status, 0);
+    const Image img = readPNG("wide.png");
+    std::remove("wide.png");
+    EXPECT_EQ(coarse(img.at(100, 240)), (RGB{1, 0, 0}));
+    EXPECT_EQ(coarse(img.at(540, 240)), (RGB{0, 0, 1}));
 }

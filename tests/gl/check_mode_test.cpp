@@ -26,12 +26,15 @@ const char* const kSeededScript = "Default 800x600 !fulscreen\n"                
                                   "5.0 track 6 type 1 object logo.jpg mask m.3ds duration 1\n" // 17
                                   "x track 7 type 0 object m.3ds duration 1.0\n"               // 18
                                   "6.0 LOOP blend\n"                                           // 19
-                                  "9.0 end now\n";                                             // 20
+                                  "9.0 end now\n"                                              // 20
+                                  "9.0 track 8 type 0 object ship.3DS duration 1.0\n";         // 21
 
 // The whole report, one line of the source per line printed.
 const char* const kExpected =
     R"(data/a.mp3: warning: data/a.mp3 never plays: only the last music file in name order plays (data/b.ogg); remove the others from data/
 data/bad.jpg: error: Not a JPEG file: starts with 0x6a 0x75; not loaded
+data/logo.jpg: warning: the picture's EXIF orientation is 6 (to be viewed turned 90 degrees clockwise), but the show draws it as stored: turn the file itself, e.g. 'jpegtran -copy none -rotate 90 data/logo.jpg > upright.jpg', and use that file in its place
+data/m.3ds: error: the file ends inside a chunk after 1 of 6 bytes; 0 objects read: copy or export the model again
 data/pic.png: warning: data/pic.png is not loaded: only .jpg/.JPG, .3ds and music endings are (.mp3, .ogg, .xm, .it, all small or all capital): convert it or move it out of data/
 data/script.txt:1: warning: "!fulscreen" after "Default" is no option word and is ignored; did you mean "!fullscreen"?
 data/script.txt:2: warning: sync track 0 has a step of track 9, but no command has 'track 9', so that step shows nothing: add a template with 'track 9' and 'insync'
@@ -51,8 +54,9 @@ data/script.txt:19: warning: unknown word 'LOOP' is skipped: remove it or write 
 data/script.txt:19: warning: the command has no 'duration' and no 'insync', so it is erased before it is drawn: add 'duration 2.0' or 'insync'
 data/script.txt:19: warning: the command has no 'type' and is not 'scene 1', so nothing is drawn: add 'type 1' (a picture) or 'type 0' (a model)
 data/script.txt:20: warning: the words after 'end' are never read (the show ends there): remove them
+data/script.txt:21: error: 'object ship.3DS': no model 'ship.3DS' is loaded: data/ship.3DS is skipped because of the case of its ending (see its warning): rename the file 'ship.3ds' and write 'object ship.3ds'
 data/ship.3DS: warning: data/ship.3DS is not loaded: the ending must be written ".3ds": rename the file
-8 errors, 14 warnings
+10 errors, 15 warnings
 )";
 
 TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
@@ -61,7 +65,7 @@ TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
     for (const char* name : {"m.3ds", "ship.3DS", "pic.png", "a.mp3", "b.ogg"})
         show.write(name, "x");
     show.write("bad.jpg", "junk");
-    show.write("logo.jpg", solidJpeg(8, 8));
+    show.write("logo.jpg", withOrientation(solidJpeg(8, 8), 6));
     const RunResult r = runTamarack({"--check", show.dir()}, "", {"SDL_AUDIODRIVER=dummy"});
     EXPECT_EQ(r.out, kExpected);
     EXPECT_EQ(r.status, 1);

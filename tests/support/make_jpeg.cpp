@@ -40,3 +40,19 @@ std::string makeJpeg(int width, int height, const PixelFunction& pixel, JpegKind
 std::string solidJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
     return makeJpeg(width, height, [=](int, int) { return std::array<uint8_t, 4>{r, g, b, 0}; });
 }
+
+std::string withOrientation(const std::string& jpeg, int orientation) {
+    auto le = [](uint32_t v, int n) {
+        std::string b;
+        for (int i = 0; i < n; ++i)
+            b += static_cast<char>(v >> (8 * i) & 0xFF);
+        return b;
+    };
+    // TIFF header, one directory of one entry (tag 0x0112, SHORT, count 1), no next directory.
+    const std::string tiff = "II" + le(42, 2) + le(8, 4) + le(1, 2) + le(0x0112, 2) + le(3, 2) + le(1, 4) +
+                             le(static_cast<uint32_t>(orientation), 4) + le(0, 4);
+    const std::string body = std::string("Exif\0\0", 6) + tiff;
+    const size_t length = body.size() + 2;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
+           static_cast<char>(length & 0xFF) + body + jpeg.substr(2);
+}

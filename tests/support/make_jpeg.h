@@ -13,3 +13,7 @@ std::string makeJpeg(int width, int height, const PixelFunction& pixel, JpegKind
 
 // A picture of one colour.
 std::string solidJpeg(int width, int height, uint8_t r = 200, uint8_t g = 100, uint8_t b = 50);
+
+// The JPEG bytes with an EXIF block (APP1, little-endian TIFF) holding only
+// the orientation tag, right after the start marker.
+std::string withOrientation(const std::string& jpeg, int orientation);
