@@ -50,8 +50,6 @@ int runLive(const Options& opt) {
     overrides.mute = opt.mute;
     engine.exitHandler = quitShow;
     const bool authoring = opt.dev || opt.hasStart;
-    // Modules are decoded so that they can start anywhere.
-    sound.exactSeek = authoring;
     einit.init();
     if (!authoring) {
         // The show exactly as the script says.

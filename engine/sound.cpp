@@ -103,14 +103,18 @@ void CSound::open(const char* file) {
     close(); // the last music file found is the one that plays
     openedSignature = fileSignature(file);
 #ifdef TAMARACK_HAVE_OPENMPT
-    if (exactSeek && isModule(file)) {
+    if (isModule(file)) {
         std::ifstream in(file, std::ios::binary);
         std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         openmpt_module* module =
-            bytes.empty() ? nullptr
-                          : openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
-                                                               nullptr, nullptr, nullptr, nullptr, nullptr);
+            bytes.empty()
+                ? nullptr
+                : openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent,
+                                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
         if (module) {
+            // No dither: the same module gives the same samples in every
+            // mode and every run.
+            openmpt_module_ctl_set_integer(module, "dither", 0);
             int rate = 0, channels = 0;
             Uint16 format = 0;
             Mix_QuerySpec(&rate, &format, &channels);
@@ -119,9 +123,8 @@ void CSound::open(const char* file) {
             decoder.rate = rate > 0 ? rate : MIX_DEFAULT_FREQUENCY;
             decoder.channels = channels > 0 ? channels : 2;
             decoder.running = false;
-            return;
         }
-        // libopenmpt cannot read it: SDL_mixer may still play it.
+        return; // a module libopenmpt cannot read plays silence
     }
 #endif
     music = Mix_LoadMUS(file); // null when it cannot be opened: the show stays silent

@@ -4,15 +4,15 @@
 
 typedef struct _Mix_Music Mix_Music;
 
-// The show's one music track, streamed through SDL_mixer. With
-// einit.soundOn 0 every operation returns at once without any audio call.
+// The show's one music track, played through SDL_mixer. With einit.soundOn 0
+// every operation returns at once without any audio call.
 //
-// The authoring modes need the music to land on a given show time. SDL_mixer
-// seeks MP3 and Ogg in seconds but tracker modules only by pattern order, so
-// with `exactSeek` set before init() a module (XM, IT, MOD, S3M) is decoded
-// by libopenmpt, which seeks to the sample, and fed to SDL_mixer through its
-// music hook. Without `exactSeek` (the plain live show) every file plays
-// through SDL_mixer's own decoders.
+// A tracker module (XM, IT, MOD, S3M) is decoded by libopenmpt in every mode,
+// with the same settings, and fed to SDL_mixer through its music hook: the
+// live show plays what the authoring modes play, and a seek lands on the
+// sample (SDL_mixer's own module player seeks only by pattern order). A
+// module that libopenmpt cannot open plays silence. MP3 and Ogg files play
+// through SDL_mixer's decoders.
 class CSound {
   public:
     bool system = false;        // the audio device is open
@@ -20,7 +20,6 @@ class CSound {
     bool channel = false;       // playback was started
     std::string path;           // the file that was opened last
 
-    bool exactSeek = false; // authoring: modules through libopenmpt
     // While set, init() only records the path; refresh() then opens it when
     // it is another file or the file changed (live reloads).
     bool hold = false;

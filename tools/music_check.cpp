@@ -1,5 +1,6 @@
-// tamarack-music_check FILE [SECONDS]: opens FILE with SDL_mixer, as the show
-// does, plays it for SECONDS (default 3) and prints what the mixer made of it:
+// tamarack-music_check FILE [SECONDS]: opens FILE with SDL_mixer's own
+// decoders (as the show plays MP3 and Ogg; modules it decodes with
+// libopenmpt), plays it for SECONDS (default 3) and prints what the mixer made of it:
 //   type MOD|OGG|...
 //   duration 76.80        (seconds, -1 when the decoder cannot tell)
 //   level 0.123           (RMS of the mixed output, 0..1, once per second)
