@@ -4,6 +4,7 @@
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
 #include "assets/jpeg_orientation.h"
+#include "assets/music_decode.h"
 #include "script/script.h"
 #include "script/suggest.h"
 
@@ -382,6 +383,16 @@ void checkFiles(const std::vector<std::string>& files, std::vector<Diagnostic>& 
                        "capital): convert it or move it out of data/";
         out.push_back(Diagnostic{Diagnostic::Warning, path, 0, message});
     }
+    // The music that plays: the one file that our decoders must open.
+    MusicDecoder decoder;
+    std::string why;
+    if (!music.empty() && musicKind(music.back()) != MusicKind::None &&
+        !decoder.open(music.back(), 44100, why))
+        out.push_back(Diagnostic{Diagnostic::Error, music.back(), 0,
+                                 "the music cannot be played, so the show runs silent: " + why +
+                                     (why.find("convert") == std::string::npos
+                                          ? "; replace it with an MP3, Ogg Vorbis, XM or IT file that plays"
+                                          : "")});
     if (music.size() > 1)
         for (size_t i = 0; i + 1 < music.size(); ++i)
             out.push_back(Diagnostic{Diagnostic::Warning, music[i], 0,

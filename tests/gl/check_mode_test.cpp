@@ -1,3 +1,4 @@
+#include "support/make_audio.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
@@ -32,6 +33,7 @@ const char* const kSeededScript = "Default 800x600 !fulscreen\n"                
 // The whole report, one line of the source per line printed.
 const char* const kExpected =
     R"(data/a.mp3: warning: data/a.mp3 never plays: only the last music file in name order plays (data/b.ogg); remove the others from data/
+data/b.ogg: error: the music cannot be played, so the show runs silent: it is no Ogg Vorbis file FFmpeg can read (End of file); replace it with an MP3, Ogg Vorbis, XM or IT file that plays
 data/bad.jpg: error: Not a JPEG file: starts with 0x6a 0x75; not loaded
 data/logo.jpg: warning: the picture's EXIF orientation is 6 (to be viewed turned 90 degrees clockwise), but the show draws it as stored: turn the file itself, e.g. 'jpegtran -copy none -rotate 90 data/logo.jpg > upright.jpg', and use that file in its place
 data/m.3ds: error: the file ends inside a chunk after 1 of 6 bytes; 0 objects read: copy or export the model again
@@ -56,7 +58,7 @@ data/script.txt:19: warning: the command has no 'type' and is not 'scene 1', so 
 data/script.txt:20: warning: the words after 'end' are never read (the show ends there): remove them
 data/script.txt:21: error: 'object ship.3DS': no model 'ship.3DS' is loaded: data/ship.3DS is skipped because of the case of its ending (see its warning): rename the file 'ship.3ds' and write 'object ship.3ds'
 data/ship.3DS: warning: data/ship.3DS is not loaded: the ending must be written ".3ds": rename the file
-10 errors, 15 warnings
+11 errors, 15 warnings
 )";
 
 TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
@@ -70,6 +72,20 @@ TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
     EXPECT_EQ(r.out, kExpected);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, ""); // the asset problems are printed once, on stdout
+}
+
+// Music in a file that our decoders cannot play, though its ending says Ogg.
+TEST(CheckMode, AnOpusStreamInAnOggFileIsAnError) {
+    TempShow show;
+    show.script("@sync\n");
+    show.write("in.wav", wavBytes(48000, 1, std::vector<int16_t>(4800)));
+    ASSERT_TRUE(ffmpegConvert(show.data("in.wav"), show.data("theme.ogg"), "-c:a libopus"));
+    std::remove(show.data("in.wav").c_str());
+    const RunResult r = runTamarack({"--check", show.dir()});
+    EXPECT_EQ(r.out,
+              "data/theme.ogg: error: the music cannot be played, so the show runs silent: it holds an "
+              "Opus stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg\n"
+              "1 errors, 0 warnings\n");
 }
 
 TEST(CheckMode, BundledShowIsCleanAndAMissingScriptIsOneError) {
