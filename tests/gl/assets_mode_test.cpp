@@ -1,4 +1,5 @@
 #include "assets/tds_writer.h"
+#include "support/make_audio.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
@@ -99,9 +100,11 @@ TEST(AssetsMode, FaultyFilesAreSkippedAndTheScanGoesOn) {
                      "tamarack: data/c.jpg: Empty input file; not loaded\n");
 }
 
-// Three quads side by side, each a mesh with its own vertex list from index 0,
-// naming their texture in capitals; a second model names a PNG.
-TEST(AssetsMode, EveryMeshIsDrawnAndTheTextureIsFoundIgnoringCase) {
+// Files as authors' programs write them: three quads side by side, each a
+// mesh with its own vertex list from index 0, naming their texture in
+// capitals; a model naming a PNG; a panorama 40,000 pixels wide (its left
+// half red); Opus in an .ogg.
+TEST(AssetsMode, RealFilesDrawAndCheckAsTheyShould) {
     std::vector<tds::Mesh> quads;
     for (float x : {-2.0f, 0.0f, 2.0f})
         quads.push_back(
@@ -111,50 +114,43 @@ TEST(AssetsMode, EveryMeshIsDrawnAndTheTextureIsFoundIgnoringCase) {
              {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
              {{0, 1, 2}, {0, 2, 3}}});
     TempShow show;
-    show.script("@sync\n0 track 1 type 0 object quads.3ds duration 10.0\n");
+    show.script("@sync\n0 track 1 type 0 object quads.3ds duration 10.0\n"
+                "0 track 2 type 1 object wide.jpg duration 10.0 move -19680 400\n");
     show.write("quads.3ds", tds::encode(quads));
     show.write("png.3ds", tds::encode(tds::Mesh{"p", "tex.png", {{0, 0, 0}}, {}, {}}));
     show.write("tex.jpg", solidJpeg(8, 8, 255, 0, 0));
+    show.write("wide.jpg", makeJpeg(40000, 16, [](int x, int) -> std::array<uint8_t, 4> {
+                   return {uint8_t(x < 20000 ? 255 : 0), 0, uint8_t(x < 20000 ? 0 : 255), 0};
+               }));
+    show.write("in.wav", wavBytes(48000, 1, std::vector<int16_t>(4800)));
+    ASSERT_TRUE(ffmpegConvert(show.data("in.wav"), show.data("theme.ogg"), "-c:a libopus"));
+    std::remove(show.data("in.wav").c_str());
 
     const json out = json::parse(runTamarack({"--assets", show.dir()}).out);
-    const json& model = out["objects"][0];
-    EXPECT_EQ(model["name"], "quads.3ds");
-    EXPECT_EQ((std::array{model["vertexCount"], model["polygonCount"]}), (std::array{json(12), json(6)}));
-    EXPECT_EQ(model["polygons"][5], json::parse("[8, 10, 11]"));
+    EXPECT_EQ(out["objects"][0]["name"], "quads.3ds");
+    EXPECT_EQ((std::array{out["objects"][0]["vertexCount"], out["objects"][0]["polygonCount"],
+                          out["textures"][0]["width"], out["textures"][0]["height"]}),
+              (std::array{json(12), json(6), json(40000), json(16)}));
 
-    ASSERT_EQ(runTamarack({"--shot", "1", "quads.png", show.dir()}).status, 0);
-    const Image img = readPNG("quads.png");
-    std::remove("quads.png");
+    ASSERT_EQ(runTamarack({"--shot", "1", "real.png", show.dir()}).status, 0);
+    const Image img = readPNG("real.png");
+    std::remove("real.png");
     // One unit at distance 5 is about 72 px: the quads are centred at x 176,
-    // 320 and 464, 87 px wide, with black between them.
-    for (int x : {176, 320, 464})
-        EXPECT_EQ(coarse(img.at(x, 240)), (RGB{1, 0, 0})) << x;
-    for (int x : {248, 392})
-        EXPECT_EQ(img.at(x, 240), (RGB{0, 0, 0})) << x;
+    // 320 and 464, 87 px wide, with black between them; the panorama's middle
+    // is at x 320, its rows 64 to 80.
+    const std::pair<int, RGB> row240[] = {
+        {176, {1, 0, 0}}, {248, {0, 0, 0}}, {320, {1, 0, 0}}, {392, {0, 0, 0}}, {464, {1, 0, 0}}};
+    for (const auto& [x, want] : row240)
+        EXPECT_EQ(coarse(img.at(x, 240)), want) << x;
+    EXPECT_EQ(coarse(img.at(100, 72)), (RGB{1, 0, 0}));
+    EXPECT_EQ(coarse(img.at(540, 72)), (RGB{0, 0, 1}));
 
     EXPECT_EQ(
         runTamarack({"--check", show.dir()}).out,
         "data/png.3ds: warning: the model's texture 'tex.png' is not loaded, so the model draws white "
         "(untextured): only JPEG pictures are loaded; convert the picture to JPEG as data/tex.jpg and name "
         "that file in the model's material, or give the commands that draw it 'mask tex.jpg'\n"
-        "0 errors, 1 warnings\n");
-}
-
-// A panorama 40,000 pixels wide keeps its size and is drawn the right way
-// round: its left half (red) left of the centre.
-TEST(AssetsMode, APictureWiderThan32767PixelsKeepsItsSize) {
-    TempShow show;
-    show.script("@sync\n0 track 1 type 1 object wide.jpg duration 10.0 center\n");
-    show.write(
-        "wide.jpg", makeJpeg(40000, 16, [](int x, int) -> std::array<uint8_t, 4> {
-            return x < 20000 ? std::array<uint8_t, 4>{255, 0, 0, 0} : std::array<uint8_t, 4>{0, 0, 255, 0};
-        }));
-    const json out = json::parse(runTamarack({"--assets", show.dir()}).out);
-    EXPECT_EQ((std::array{out["textures"][0]["width"], out["textures"][0]["height"]}),
-              (std::array{json(40000), json(16)}));
-    ASSERT_EQ(runTamarack({"--shot", "1", "wide.png", show.dir()}).status, 0);
-    const Image img = readPNG("wide.png");
-    std::remove("wide.png");
-    EXPECT_EQ(coarse(img.at(100, 240)), (RGB{1, 0, 0}));
-    EXPECT_EQ(coarse(img.at(540, 240)), (RGB{0, 0, 1}));
+        "data/theme.ogg: error: the music cannot be played, so the show runs silent: it holds an Opus "
+        "stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg\n"
+        "1 errors, 1 warnings\n");
 }

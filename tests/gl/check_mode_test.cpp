@@ -1,4 +1,3 @@
-#include "support/make_audio.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
@@ -72,20 +71,6 @@ TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
     EXPECT_EQ(r.out, kExpected);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, ""); // the asset problems are printed once, on stdout
-}
-
-// Music in a file that our decoders cannot play, though its ending says Ogg.
-TEST(CheckMode, AnOpusStreamInAnOggFileIsAnError) {
-    TempShow show;
-    show.script("@sync\n");
-    show.write("in.wav", wavBytes(48000, 1, std::vector<int16_t>(4800)));
-    ASSERT_TRUE(ffmpegConvert(show.data("in.wav"), show.data("theme.ogg"), "-c:a libopus"));
-    std::remove(show.data("in.wav").c_str());
-    const RunResult r = runTamarack({"--check", show.dir()});
-    EXPECT_EQ(r.out,
-              "data/theme.ogg: error: the music cannot be played, so the show runs silent: it holds an "
-              "Opus stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg\n"
-              "1 errors, 0 warnings\n");
 }
 
 TEST(CheckMode, BundledShowIsCleanAndAMissingScriptIsOneError) {

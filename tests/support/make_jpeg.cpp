@@ -42,17 +42,11 @@ std::string solidJpeg(int width, int height, uint8_t r, uint8_t g, uint8_t b) {
 }
 
 std::string withOrientation(const std::string& jpeg, int orientation) {
-    auto le = [](uint32_t v, int n) {
-        std::string b;
-        for (int i = 0; i < n; ++i)
-            b += static_cast<char>(v >> (8 * i) & 0xFF);
-        return b;
-    };
-    // TIFF header, one directory of one entry (tag 0x0112, SHORT, count 1), no next directory.
-    const std::string tiff = "II" + le(42, 2) + le(8, 4) + le(1, 2) + le(0x0112, 2) + le(3, 2) + le(1, 4) +
-                             le(static_cast<uint32_t>(orientation), 4) + le(0, 4);
-    const std::string body = std::string("Exif\0\0", 6) + tiff;
-    const size_t length = body.size() + 2;
-    return jpeg.substr(0, 2) + "\xFF\xE1" + static_cast<char>(length >> 8) +
-           static_cast<char>(length & 0xFF) + body + jpeg.substr(2);
+    // APP1 of 34 bytes: "Exif", a little-endian TIFF header, one directory
+    // of one entry (tag 0x0112, SHORT, count 1, the value), no next directory.
+    std::string app1("\xFF\xE1\x00\x22"
+                     "Exif\0\0II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0?\0\0\0\0\0\0\0",
+                     36);
+    app1[app1.size() - 8] = static_cast<char>(orientation);
+    return jpeg.substr(0, 2) + app1 + jpeg.substr(2);
 }
