@@ -22,15 +22,6 @@
 
 namespace {
 
-// Whether the show is over without an "end": every command interpreted and no
-// record running (templates do not count).
-bool nothingLeft() {
-    if (script.current < script.commands.size()) return false;
-    for (const CScene& s : script.scenes)
-        if (s.isRunning()) return false;
-    return true;
-}
-
 // A YUV4MPEG2 stream, 4:2:0 with JPEG chroma siting, full-range BT.601.
 class Y4MWriter {
   public:

@@ -75,6 +75,7 @@ nlohmann::ordered_json sceneJson(const CScene& s) {
     FIELD(syncPosition);
     FIELD(syncStepEnd);
     FIELD(kind);
+    FIELD(command);
 
     REAL(opacityValue);
     REAL(opacityStart);

@@ -5,10 +5,12 @@
 #include "script/script.h"
 #include "timeline/sync_step.h"
 
-void stepFrame() {
-    const int32_t now = timer.elapsed;
-    if (script.current < script.times.size() && script.times[script.current] <= now) script.parse();
+void interpretDue() {
+    if (script.current < script.times.size() && script.times[script.current] <= timer.elapsed) script.parse();
+}
 
+void walkScenes() {
+    const int32_t now = timer.elapsed;
     SyncContext sync{script.scenes, script.syncSceneIt, script.syncTracks};
     script.sceneIt = script.scenes.begin();
     while (script.sceneIt != script.scenes.end()) {
@@ -28,6 +30,11 @@ void stepFrame() {
     }
 }
 
+void stepFrame() {
+    interpretDue();
+    walkScenes();
+}
+
 bool simulateUntil(int32_t until) {
     while (timer.elapsed < until) {
         stepFrame();
@@ -35,5 +42,12 @@ bool simulateUntil(int32_t until) {
         timer.getTime();
     }
     timer.elapsed = until;
+    return true;
+}
+
+bool nothingLeft() {
+    if (script.current < script.commands.size()) return false;
+    for (const CScene& s : script.scenes)
+        if (s.isRunning()) return false;
     return true;
 }

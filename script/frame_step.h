@@ -13,8 +13,17 @@
 // unless the interpreter inserts a record.
 void stepFrame();
 
+// The two halves of stepFrame(), for the views that look at the list between
+// them (stepFrame() is interpretDue() then walkScenes()).
+void interpretDue();
+void walkScenes();
+
 // Runs stepFrame() for every frame of the virtual clock (timer.fps) whose
 // time lies below `until`, starting from the clock's current frame, and leaves
 // timer.elapsed = until for the caller's last frame. Returns false as soon as
 // an "end" command has been interpreted (engine.ended).
 bool simulateUntil(int32_t until);
+
+// Whether the show is over without an "end" after the current frame: every
+// command interpreted and no record running (templates do not count).
+bool nothingLeft();

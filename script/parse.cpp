@@ -247,6 +247,7 @@ void CScript::parse() {
     CScene record{}; // one working record for the whole group of equal times
     for (;;) {
         resetRecord(record);
+        record.command = static_cast<int32_t>(current);
         if (!Interpreter(commands[current], record).run()) {
             engine.quit(); // the live show never comes back from here
             return;

@@ -24,7 +24,8 @@ template <int N> void copyArray(float (&to)[N], const float (&from)[N]) {
 
 void CScene::copy(const CScene& source) {
     // A template hands over what is drawn and how; the synced record keeps
-    // its own place on its track, its current values and its picture size.
+    // its own place on its track, its current values, its picture size and
+    // the command that made it.
     CScene keep = *this;
     static_cast<CScene&>(*this) = source;
 
@@ -48,6 +49,7 @@ void CScene::copy(const CScene& source) {
 
     width = keep.width;
     height = keep.height;
+    command = keep.command;
 }
 
 bool CScene::isRunning() const {

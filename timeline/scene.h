@@ -60,6 +60,11 @@ class CScene {
     int32_t syncPosition = 0;
     int32_t syncStepEnd = 0;
     int32_t kind = 0;
+    // The index in the script's commands of the command that made the record
+    // (-1: none). The show never reads it; the authoring views tell records
+    // apart by it, as records move in the list and a synced record takes its
+    // templates' contents and track.
+    int32_t command = -1;
 
     // Single-precision values.
     float opacityValue = 0, opacityStart = 0, opacityEnd = 0;
@@ -72,7 +77,7 @@ class CScene {
     float moveValue[2] = {}, moveStart[2] = {}, moveEnd[2] = {};
 
     // Take over the contents of a template (everything but the sync state,
-    // the current values, width and height).
+    // the current values, width and height, and the command that made it).
     void copy(const CScene& source);
 
     bool isRunning() const;

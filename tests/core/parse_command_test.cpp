@@ -165,6 +165,10 @@ TEST_F(Interpreter, InsertionKeepsTracksNonIncreasingAndEqualTracksInCommandOrde
     script.parse();
     EXPECT_EQ(tracks(), (std::vector<int32_t>{9, 5, 3, 3, 3, 1, 0}));
     EXPECT_EQ(script.scenes[4].objectStart, 99);
+    std::vector<int32_t> made; // the command behind each record
+    for (const CScene& s : script.scenes)
+        made.push_back(s.command);
+    EXPECT_EQ(made, (std::vector<int32_t>{1, -1, -1, -1, 0, -1, 2}));
 }
 
 TEST_F(Interpreter, EndQuitsAtOnceAndInsertsNothingMore) {

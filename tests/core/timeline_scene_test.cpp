@@ -120,6 +120,7 @@ TEST(SceneCopy, TakesTheTemplateButKeepsSyncStateCurrentValuesAndSize) {
     tpl.objectStart = 42;
     tpl.width = 999;
     tpl.insync = true;
+    tpl.command = 3;
     tpl.syncPosition = tpl.syncEndTime = tpl.maskValue = 99;
     tpl.progress = tpl.colorValue[2] = 0.5f;
     CScene s;
@@ -128,10 +129,11 @@ TEST(SceneCopy, TakesTheTemplateButKeepsSyncStateCurrentValuesAndSize) {
     s.syncPosition = 1;
     s.syncEndTime = 9000;
     s.progress = 0.75f;
+    s.command = 5;
     s.copy(tpl);
     EXPECT_EQ((std::vector<int32_t>{s.track, s.objectStart, s.startTime, s.endTime, s.width, s.syncPosition,
-                                    s.syncEndTime, s.maskValue}),
-              (std::vector<int32_t>{7, 42, 11, 22, 64, 1, 9000, 0}));
+                                    s.syncEndTime, s.maskValue, s.command}),
+              (std::vector<int32_t>{7, 42, 11, 22, 64, 1, 9000, 0, 5}));
     EXPECT_TRUE(s.sync && !s.insync);
     EXPECT_EQ(s.progress, 0.75f);
     EXPECT_EQ(s.colorValue[2], 0.0f);
