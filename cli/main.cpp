@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
         return runRender(opt);
     case Options::Check:
         return runCheck(opt);
+    case Options::Timeline:
+        return runTimeline(opt);
+    case Options::ContactSheet:
+        return runContactSheet(opt);
     case Options::New:
     case Options::Live:
         break;

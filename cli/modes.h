@@ -5,15 +5,17 @@
 
 // Each mode runs in the show folder (the working directory has been changed
 // to SHOW_DIR) and returns the process exit status.
-int runLive(const Options& opt);       // the show itself (cli/live_mode.cpp)
-int runPreprocess(const Options& opt); // -E (cli/preprocess_mode.cpp)
-int runInspect(const Options& opt);    // --inspect (cli/inspect_mode.cpp)
-int runScenes(const Options& opt);     // --scenes (cli/scenes_mode.cpp)
-int runAssets(const Options& opt);     // --assets (cli/assets_mode.cpp)
-int runShot(const Options& opt);       // --shot (cli/capture_mode.cpp)
-int runRender(const Options& opt);     // --render (cli/capture_mode.cpp)
-int runCheck(const Options& opt);      // --check (cli/check_mode.cpp)
-int runNew(const Options& opt);        // new DIR (cli/new_mode.cpp)
+int runLive(const Options& opt);         // the show itself (cli/live_mode.cpp)
+int runPreprocess(const Options& opt);   // -E (cli/preprocess_mode.cpp)
+int runInspect(const Options& opt);      // --inspect (cli/inspect_mode.cpp)
+int runScenes(const Options& opt);       // --scenes (cli/scenes_mode.cpp)
+int runAssets(const Options& opt);       // --assets (cli/assets_mode.cpp)
+int runShot(const Options& opt);         // --shot (cli/capture_mode.cpp)
+int runRender(const Options& opt);       // --render (cli/capture_mode.cpp)
+int runCheck(const Options& opt);        // --check (cli/check_mode.cpp)
+int runTimeline(const Options& opt);     // --timeline (cli/timeline_mode.cpp)
+int runContactSheet(const Options& opt); // --contact-sheet (cli/contact_sheet_mode.cpp)
+int runNew(const Options& opt);          // new DIR (cli/new_mode.cpp)
 
 // The command-line switches that win over the script's options.
 inline Overrides overridesOf(const Options& opt) {

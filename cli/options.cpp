@@ -2,11 +2,30 @@
 
 #include <CLI/CLI.hpp>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 
 int secondsToMs(double seconds) {
     return static_cast<int>(std::llround(seconds * 1000.0));
 }
+
+namespace {
+
+// Why an output file name is refused, or nullptr: it must end in `ending`
+// (or `other`) and must not name a folder.
+const char* outputProblem(const std::string& path, const char* ending, const char* other) {
+    auto endsIn = [&](const char* e) {
+        const size_t n = e ? std::strlen(e) : 0;
+        return e && path.size() > n && path.compare(path.size() - n, n, e) == 0;
+    };
+    if (!endsIn(ending) && !(other && endsIn(other)))
+        return other ? "must end in .html or .htm" : "must end in .png";
+    if (std::filesystem::is_directory(path)) return "is a folder: name a file in it";
+    return nullptr;
+}
+
+} // namespace
 
 int parseCommandLine(int argc, char** argv, Options& opt) {
     CLI::App app{"Tamarack plays the timed audiovisual show in SHOW_DIR/data: the script "
@@ -32,12 +51,23 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     modes->add_option("--render", opt.out, "Render every frame to the folder OUT, or a Y4M stream to '-'")
         ->type_name("OUT");
     modes->add_flag("--check", check, "Report every problem of the show, with file and line");
+    std::string timeline, sheet;
+    modes
+        ->add_option("--timeline", timeline,
+                     "Write the whole show at a glance to FILE.html: a lane per record, "
+                     "the music's waveform, a frame every --every seconds")
+        ->type_name("FILE.html");
+    modes->add_option("--contact-sheet", sheet, "Write the frames every --every seconds as one PNG grid")
+        ->type_name("FILE.png");
     modes->require_option(0, 1);
 
     app.add_option("--fps", opt.fps, "Frame rate of the virtual clock (default 60)")
         ->check(CLI::Range(1, 1000));
     app.add_option("--from", opt.from, "--render: first time, in seconds (default 0)");
     app.add_option("--to", opt.to, "--render: last time, in seconds (default: the end of the show)");
+    app.add_option("--every", opt.every, "--timeline, --contact-sheet: seconds between frames (default 5)")
+        ->type_name("SECONDS");
+    app.add_option("--columns", opt.columns, "--contact-sheet: frames in a row (default 4)");
     app.add_option("--start", opt.start, "Begin the show at SECONDS (live and --render)")
         ->type_name("SECONDS");
     app.add_flag("--dev", opt.dev,
@@ -77,6 +107,26 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     if (app.count("--render")) opt.mode = Options::Render;
     if (check) opt.mode = Options::Check;
     if (create->parsed()) opt.mode = Options::New;
+    if (app.count("--timeline") || app.count("--contact-sheet")) {
+        const bool page = app.count("--timeline") > 0;
+        opt.mode = page ? Options::Timeline : Options::ContactSheet;
+        opt.file = page ? timeline : sheet;
+        if (const char* problem = outputProblem(opt.file, page ? ".html" : ".png", page ? ".htm" : nullptr)) {
+            std::cerr << "tamarack: " << (page ? "--timeline" : "--contact-sheet") << ": '" << opt.file
+                      << "' " << problem << "\n";
+            return 2;
+        }
+        if (!(opt.every >= 0.0005 && opt.every < 1e6)) {
+            std::cerr << "tamarack: --every: " << opt.every
+                      << " is no time between frames: give seconds from 0.001 up, as in --every 5\n";
+            return 2;
+        }
+        if (opt.columns < 1 || opt.columns > 1000) {
+            std::cerr << "tamarack: --columns: " << opt.columns
+                      << " is no number of frames in a row: give 1 to 1000, as in --columns 4\n";
+            return 2;
+        }
+    }
     opt.hasStart = app.count("--start") > 0;
     opt.hasFrom = app.count("--from") > 0;
     opt.hasTo = app.count("--to") > 0;

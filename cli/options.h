@@ -4,7 +4,7 @@
 // What the command line asked for. With no option the program is the live
 // show exactly as the script says.
 struct Options {
-    enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check, New };
+    enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check, New, Timeline, ContactSheet };
     Mode mode = Live;
     std::string showDir; // empty: the working directory
     bool window = false; // --window
@@ -14,11 +14,13 @@ struct Options {
     bool hasStart = false;
     double start = 0; // --start
     int fps = 60;     // --fps
-    std::string file; // --shot FILE.png
+    std::string file; // --shot FILE.png, --timeline FILE.html, --contact-sheet FILE.png
     std::string out;  // --render OUT
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // --render range
     std::string newDir;      // new DIR
+    double every = 5;        // --timeline, --contact-sheet: seconds between frames
+    int columns = 4;         // --contact-sheet
 };
 
 // Parses argv. Returns -1 to go on, or the exit status when the program is

@@ -22,6 +22,7 @@ packages=(
   libopenmpt-dev
   libavformat-dev libavcodec-dev libswresample-dev libswscale-dev libavutil-dev
   file dpkg-dev man-db
+  chromium
 )
 
 installed() {

@@ -1,0 +1,228 @@
+#include "assets/texture_prep.h"
+#include "cli/modes.h"
+#include "cli/music_peaks.h"
+#include "cli/show_survey.h"
+#include "engine/sound.h"
+#include "script/script.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <png.h>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace {
+
+// The page: inline CSS, SVG-free markup and a small script; {{THUMBS}} and
+// {{DATA}} are filled in.
+const char pageTemplate[] =
+#include "timeline_page.inc"
+    ;
+
+constexpr int thumbWidth = 160;     // pixels of a thumbnail's side along the time axis, at most
+constexpr int peaksPerSecond = 100; // the waveform's resolution
+constexpr size_t maxThumbs = 1000;
+
+std::string base64(const uint8_t* data, size_t size) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    out.reserve((size + 2) / 3 * 4);
+    for (size_t i = 0; i < size; i += 3) {
+        const uint32_t n = static_cast<uint32_t>(data[i]) << 16 |
+                           (i + 1 < size ? static_cast<uint32_t>(data[i + 1]) << 8 : 0) |
+                           (i + 2 < size ? data[i + 2] : 0);
+        out += digits[n >> 18 & 63];
+        out += digits[n >> 12 & 63];
+        out += i + 1 < size ? digits[n >> 6 & 63] : '=';
+        out += i + 2 < size ? digits[n & 63] : '=';
+    }
+    return out;
+}
+
+// A frame scaled down to thumbnail size (each pixel the average of the area
+// it covers) as PNG bytes; empty when libpng fails.
+class Thumbnailer {
+  public:
+    Thumbnailer(int w, int h) : w(w), h(h) {
+        tw = std::min(w, thumbWidth);
+        th = std::max(1, static_cast<int>(static_cast<long>(h) * tw / w));
+    }
+    int width() const { return tw; }
+    int height() const { return th; }
+
+    std::vector<uint8_t> png(const std::vector<uint8_t>& frame) {
+        rgba.resize(static_cast<size_t>(tw) * th * 4);
+        scaleToRGBA(frame.data(), w, h, rgba.data(), tw, th, scratch);
+        rgb.resize(static_cast<size_t>(tw) * th * 3);
+        for (size_t i = 0, n = static_cast<size_t>(tw) * th; i < n; ++i)
+            std::memcpy(&rgb[i * 3], &rgba[i * 4], 3);
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        image.width = static_cast<png_uint_32>(tw);
+        image.height = static_cast<png_uint_32>(th);
+        image.format = PNG_FORMAT_RGB;
+        png_alloc_size_t size = 0;
+        std::vector<uint8_t> out;
+        if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgb.data(), 0, nullptr)) return out;
+        out.resize(size);
+        if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgb.data(), 0, nullptr)) out.clear();
+        out.resize(size);
+        return out;
+    }
+
+  private:
+    int w, h, tw, th;
+    std::vector<uint8_t> rgba, rgb;
+    std::vector<float> scratch;
+};
+
+const char* drawnCode(Drawn d) {
+    switch (d) {
+    case Drawn::Picture:
+        return "p";
+    case Drawn::Model:
+        return "m";
+    case Drawn::Bezier:
+        return "b";
+    case Drawn::Nothing:
+        break;
+    }
+    return "n";
+}
+
+// The survey as the page's data: lanes in draw order with their command,
+// script line and times; sync steps refer to a table of names.
+nlohmann::json pageData(const Options& opt, const Survey& survey, const nlohmann::json& music) {
+    using nlohmann::json;
+    std::vector<std::string> names;
+    std::unordered_map<std::string, int> nameIndex;
+    auto nameOf = [&](const std::string& n) {
+        const auto [it, fresh] = nameIndex.emplace(n, static_cast<int>(names.size()));
+        if (fresh) names.push_back(n);
+        return it->second;
+    };
+    json lanes = json::array();
+    for (const Lane& l : survey.lanes) {
+        const size_t k = static_cast<size_t>(l.command);
+        json lane = {{"c", l.command},
+                     {"line", k < script.commandLines.size() ? script.commandLines[k] : 0},
+                     {"text", script.commands[k]},
+                     {"track", l.track},
+                     {"made", l.made},
+                     {"run", l.firstRun >= 0 ? json::array({l.firstRun, l.runEnd}) : json()},
+                     {"erased", l.erased},
+                     {"tpl", l.isTemplate},
+                     {"sync", l.syncTrack},
+                     {"d", drawnCode(l.look.drawn)},
+                     {"name", l.look.name}};
+        json steps = json::array();
+        for (const SyncStep& s : l.steps)
+            steps.push_back({s.time, s.position, s.templateTrack, s.templateLane, drawnCode(s.look.drawn),
+                             nameOf(s.look.name)});
+        lane["steps"] = std::move(steps);
+        lanes.push_back(std::move(lane));
+    }
+    return {{"show", std::filesystem::current_path().filename().string()},
+            {"end", survey.end},
+            {"endCommand", survey.endCommand},
+            {"fps", opt.fps},
+            {"frames", survey.frames},
+            {"commands", script.commands.size()},
+            {"every", secondsToMs(opt.every)},
+            {"music", music},
+            {"names", names},
+            {"lanes", std::move(lanes)}};
+}
+
+// JSON that can stand inside a <script> element: no "<" outside escapes.
+std::string scriptSafe(const nlohmann::json& j) {
+    const std::string text = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        if (c == '<')
+            out += "\\u003c";
+        else
+            out += c;
+    return out;
+}
+
+void replaceOnce(std::string& page, const std::string& mark, const std::string& with) {
+    const size_t at = page.find(mark);
+    if (at != std::string::npos) page.replace(at, mark.size(), with);
+}
+
+bool writeFile(const std::string& path, const std::string& bytes, std::string& err) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        err = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const int saved = errno;
+    if (std::fclose(f) != 0 || !wrote) {
+        err = "cannot write " + path + ": " + std::strerror(wrote ? errno : saved);
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+// --timeline FILE.html: the whole show on one self-contained page.
+int runTimeline(const Options& opt) {
+    Offscreen frame;
+    if (!openOffline(opt, frame)) return 1;
+    const Survey survey = surveyShow();
+    const std::vector<int32_t> times = everyTimes(survey.end, secondsToMs(opt.every));
+    if (times.size() > maxThumbs) {
+        std::fprintf(
+            stderr,
+            "tamarack: --timeline: the show runs %s; a frame every %s gives %zu frames, more than %zu: "
+            "give a larger --every\n",
+            secondsText(survey.end).c_str(), secondsText(secondsToMs(opt.every)).c_str(), times.size(),
+            maxThumbs);
+        return 2;
+    }
+
+    std::string thumbs;
+    Thumbnailer thumbnailer(frame.width, frame.height);
+    drawFrames(times, opt.fps, frame, [&](int32_t t, const std::vector<uint8_t>& rgb) {
+        const std::vector<uint8_t> png = thumbnailer.png(rgb);
+        const std::string label = secondsText(t);
+        thumbs += "<figure class=\"thumb\" data-t=\"" + std::to_string(t) + "\"><img width=\"" +
+                  std::to_string(thumbnailer.width()) + "\" height=\"" +
+                  std::to_string(thumbnailer.height()) + "\" alt=\"" + label +
+                  "\" src=\"data:image/png;base64," + base64(png.data(), png.size()) + "\"><figcaption>" +
+                  label + "</figcaption></figure>";
+        return true;
+    });
+
+    nlohmann::json music;
+    if (!sound.path.empty()) {
+        const MusicPeaks peaks = musicPeaks(sound.path, peaksPerSecond);
+        music = {{"file", sound.path}};
+        if (peaks.error.empty()) {
+            music["end"] = peaks.length;
+            music["rate"] = peaksPerSecond;
+            music["peaks"] = base64(peaks.peaks.data(), peaks.peaks.size());
+        } else {
+            music["error"] = peaks.error;
+        }
+    }
+
+    std::string page = pageTemplate;
+    replaceOnce(page, "{{THUMBS}}", thumbs);
+    replaceOnce(page, "{{DATA}}", scriptSafe(pageData(opt, survey, music)));
+    std::string err;
+    if (!writeFile(opt.file, page, err)) {
+        std::fprintf(stderr, "tamarack: %s\n", err.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,299 @@
+// --timeline and --contact-sheet: the page's data against --scenes, the page
+// as headless Chromium draws it, and the sheet's cells against --shot.
+#include "support/make_jpeg.h"
+#include "support/run.h"
+#include "support/temp_dir.h"
+#include "tests/gl/render_util.h"
+#include "tools/tds_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <unistd.h>
+
+using json = nlohmann::json;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two templates, a picture from 1 s to 3 s, a model from 2 s to 5 s, a command
+// that is erased before it is drawn and a layer synced from 4 s to 6 s that
+// switches template every 500 ms.
+void writeKnownShow(const TempShow& show) {
+    show.write("a.jpg", solidJpeg(64, 64, 250, 40, 40));
+    show.write("b.jpg", solidJpeg(64, 64, 40, 40, 250));
+    tds::write(show.data("m.3ds"), tds::torus("m", "a.jpg", 1.5f, 0.5f, 24, 12));
+    show.script("Default !sound\nSync 7 0.5 8 0.5\n@sync\n"
+                "0 track 7 type 1 object a.jpg insync\n"
+                "0 track 8 type 1 object b.jpg insync move 100 100\n"
+                "1.0 track 3 type 1 object a.jpg center duration 2.0\n"
+                "2.0 track 2 type 0 object m.3ds color 1 1 1 translate 0 0 -6 duration 3.0\n"
+                "2.5 track 4 type 1 object b.jpg\n"
+                "4.0 track 1 type 1 object a.jpg sync 0 duration 2.0\n");
+}
+
+RunResult tamarack(const std::vector<std::string>& args, const std::string& cwd = "") {
+    return runTamarack(args, cwd, {"SDL_AUDIODRIVER=dummy"});
+}
+
+// The JSON between `open` and `close` in `text`, with the HTML escapes undone
+// when `escaped`.
+json between(const std::string& text, const std::string& open, const std::string& close, bool escaped) {
+    const size_t a = text.find(open);
+    if (a == std::string::npos) return json();
+    std::string inner = text.substr(a + open.size(), text.find(close, a) - a - open.size());
+    if (escaped)
+        for (const auto& [from, to] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+            for (size_t at; (at = inner.find(from)) != std::string::npos;)
+                inner.replace(at, std::strlen(from), to);
+    return json::parse(inner, nullptr, false);
+}
+
+json pageData(const std::string& html) {
+    return between(readFile(html), "<script type=\"application/json\" id=\"data\">", "</script>", false);
+}
+
+// Opens the page from a file URL in headless Chromium with the network off;
+// returns what the page's probe wrote and leaves a screenshot in `png`.
+json openInChromium(const std::string& html, const std::string& png) {
+    const std::string dir = fs::path(html).parent_path().string();
+    const std::string offline = geteuid() == 0 ? "unshare -n " : "unshare -rn ";
+    const std::string cmd = offline +
+                            "chromium --headless --no-sandbox --disable-gpu --disable-background-networking "
+                            "--disable-component-update --disable-sync --no-first-run --hide-scrollbars "
+                            "--user-data-dir=" +
+                            dir + "/chromium --window-size=1200,800 --screenshot=" + png +
+                            " --dump-dom file://" + html + "#probe >" + dir + "/dom.html 2>" + dir +
+                            "/chromium.log";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << readFile(dir + "/chromium.log");
+    return between(readFile(dir + "/dom.html"), "<pre id=\"probe\" hidden=\"\">", "</pre>", true);
+}
+
+bool haveChromium() {
+    return std::system("command -v chromium >/dev/null 2>&1") == 0;
+}
+
+// The number of pixels of colour `c` (within 8 per channel) in the picture.
+int countColour(const Image& img, RGB c) {
+    int n = 0;
+    for (size_t i = 0; i + 2 < img.rgb.size(); i += 3)
+        n += std::abs(img.rgb[i] - c[0]) <= 8 && std::abs(img.rgb[i + 1] - c[1]) <= 8 &&
+             std::abs(img.rgb[i + 2] - c[2]) <= 8;
+    return n;
+}
+
+} // namespace
+
+TEST(Timeline, LanesAndTimesEqualWhatScenesReportsAtTheSameFrames) {
+    TempShow show;
+    writeKnownShow(show);
+    ASSERT_EQ(tamarack({"--timeline", show.dir() + "/t.html", show.dir()}).status, 0);
+    const json page = pageData(show.dir() + "/t.html");
+    ASSERT_TRUE(page.is_object());
+    EXPECT_EQ(page["end"], 6000);
+    EXPECT_EQ(page["endCommand"], false);
+    EXPECT_EQ(page["music"], json());
+    const json& lanes = page["lanes"];
+    std::vector<int> order;
+    for (const json& l : lanes)
+        order.push_back(l["c"]);
+    EXPECT_EQ(order, (std::vector<int>{1, 0, 4, 2, 3, 5})); // draw order: tracks 8, 7, 4, 3, 2, 1
+    EXPECT_EQ(lanes[2]["run"], json()) << "erased in the frame that made it";
+    EXPECT_EQ(lanes[3]["line"], 6);
+    EXPECT_EQ(lanes[3]["text"], "1000 track 3 type 1 object a.jpg center duration 2000");
+
+    // At each frame, the records --scenes lists are the page's lanes that
+    // exist then, in order; those that run have begun and not ended, and a
+    // synced one shows the step that began last.
+    for (const char* at :
+         {"0", "0.983", "1", "2.5", "2.983", "3", "4", "4.483", "4.5", "5.25", "5.983", "6"}) {
+        SCOPED_TRACE(at);
+        const RunResult r = tamarack({"--scenes", at, show.dir()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const json scenes = json::parse(r.out)["scenes"];
+        const int t = static_cast<int>(std::lround(std::stod(at) * 1000));
+        std::vector<int> listed, alive;
+        for (const json& s : scenes)
+            listed.push_back(s["command"]);
+        for (const json& l : lanes) {
+            const int erased = l["erased"];
+            if (l["made"] <= t && (erased < 0 || t < erased) && erased != l["made"]) alive.push_back(l["c"]);
+        }
+        ASSERT_EQ(listed, alive);
+        for (const json& s : scenes) {
+            const json& l = *std::find_if(lanes.begin(), lanes.end(),
+                                          [&](const json& x) { return x["c"] == s["command"]; });
+            const bool running =
+                s["sync"].get<bool>() ? t < s["syncEndTime"] : !s["insync"].get<bool>() && t < s["endTime"];
+            const bool drawn =
+                l["run"].is_array() && l["run"][0] <= t && (l["run"][1] < 0 || t < l["run"][1]);
+            EXPECT_EQ(drawn, running) << l["c"];
+            if (!running || !s["sync"].get<bool>()) continue;
+            const json* step = nullptr;
+            for (const json& st : l["steps"])
+                if (st[0] <= t) step = &st;
+            ASSERT_TRUE(step);
+            EXPECT_EQ((*step)[0], s["startTime"]);
+            EXPECT_EQ((*step)[2], s["track"]);
+        }
+    }
+}
+
+TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
+    if (!haveChromium()) GTEST_SKIP() << "chromium is not installed";
+    TempShow show;
+    writeKnownShow(show);
+    const std::string html = show.dir() + "/t.html", png = show.dir() + "/t.png";
+    ASSERT_EQ(tamarack({"--timeline", html, "--every", "2", show.dir()}).status, 0);
+    const json probe = openInChromium(html, png);
+    ASSERT_TRUE(probe.is_object());
+
+    // The ruler's ticks define where each time is drawn; they lie on one line.
+    std::map<int, double> tick;
+    for (const json& t : probe["ticks"])
+        tick[t["t"]] = t["x"];
+    ASSERT_TRUE(tick.count(0) && tick.count(6000));
+    const double perMs = (tick[6000] - tick[0]) / 6000;
+    ASSERT_GT(perMs, 0.1);
+    auto x = [&](int ms) { return tick[0] + ms * perMs; };
+    for (const auto& [t, at] : tick)
+        EXPECT_NEAR(at, x(t), 0.5) << t;
+
+    const struct {
+        int command;
+        int from, to;
+    } bars[] = {{2, 1000, 3000}, {3, 2000, 5000}, {5, 4000, 6000}, {0, 0, 6000}, {1, 0, 6000}};
+    for (const auto& b : bars) {
+        const auto it = std::find_if(probe["bars"].begin(), probe["bars"].end(),
+                                     [&](const json& e) { return e["cmd"] == b.command; });
+        ASSERT_NE(it, probe["bars"].end()) << b.command;
+        EXPECT_NEAR((*it)["left"].get<double>(), x(b.from), 2) << b.command;
+        EXPECT_NEAR((*it)["right"].get<double>(), x(b.to), 2) << b.command;
+    }
+    std::vector<double> steps;
+    for (const json& s : probe["steps"])
+        steps.push_back(s["left"]);
+    ASSERT_EQ(steps.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(steps[i], x(4000 + 500 * i), 2) << i;
+    ASSERT_EQ(probe["never"].size(), 1u);
+    EXPECT_NEAR(probe["never"][0]["x"].get<double>(), x(2500), 2);
+    EXPECT_NEAR(probe["end"].get<double>(), x(6000), 2);
+    EXPECT_EQ(probe["waveNote"], "This show has no music: data/ holds no .mp3, .ogg, .xm or .it file.");
+    ASSERT_EQ(probe["thumbs"].size(), 4u); // 0, 2, 4 and 6 s
+    for (const json& t : probe["thumbs"]) {
+        EXPECT_EQ(t["decoded"], 160) << t["t"];
+        EXPECT_NEAR(t["left"].get<double>(), x(t["t"]), 2) << t["t"];
+    }
+
+    // The screenshot shows the bars in their colours where the probe found them.
+    const Image shot = readPNG(png);
+    ASSERT_EQ(shot.width, 1200);
+    for (const json& b : probe["bars"]) {
+        const std::string cls = b["cls"];
+        if (cls != "bar k-p" && cls != "bar k-m") continue;
+        const RGB want = cls == "bar k-p" ? RGB{79, 155, 224} : RGB{231, 169, 60};
+        const RGB got =
+            shot.at(static_cast<int>(b["right"].get<double>()) - 3, static_cast<int>(b["top"]) + 2);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(got[k], want[k], 8) << cls;
+    }
+}
+
+TEST(Timeline, TheBundledShowsPageIsSmallAndOpensWithRulerLanesAndFrames) {
+    if (!haveChromium()) GTEST_SKIP() << "chromium is not installed";
+    TempShow out;
+    const std::string html = out.dir() + "/show.html", png = out.dir() + "/show.png";
+    ASSERT_EQ(tamarack({"--timeline", html, TAMARACK_SOURCE_DIR}).status, 0);
+    EXPECT_LT(fs::file_size(html), 3u << 20);
+    const json data = pageData(html);
+    const json probe = openInChromium(html, png);
+    ASSERT_TRUE(probe.is_object());
+    EXPECT_EQ(probe["lanes"], data["lanes"].size());
+    EXPECT_GE(probe["ticks"].size(), 5u);
+    EXPECT_GE(probe["bars"].size(), 20u);
+    ASSERT_EQ(probe["thumbs"].size(), 16u); // 0 to 75 s
+    for (const json& t : probe["thumbs"])
+        EXPECT_GT(t["decoded"], 0) << t["t"];
+    const Image shot = readPNG(png);
+    EXPECT_GT(countColour(shot, {79, 155, 224}), 2000) << "picture bars";
+    EXPECT_GT(countColour(shot, {231, 169, 60}), 500) << "model bars";
+}
+
+TEST(ContactSheet, CellsAreTheShotFramesApartFromTheLabel) {
+    TempShow show;
+    writeKnownShow(show);
+    // At 7 fps 0.5 s falls between two frames: drawn as --shot draws it.
+    for (const char* fps : {"60", "7"}) {
+        SCOPED_TRACE(fps);
+        const std::string sheet = show.dir() + "/sheet.png";
+        ASSERT_EQ(
+            tamarack({"--contact-sheet", sheet, "--every", "1.5", "--columns", "3", "--fps", fps, show.dir()})
+                .status,
+            0);
+        const Image img = readPNG(sheet);
+        ASSERT_EQ(img.width, 3 * 644 + 4);
+        ASSERT_EQ(img.height, 2 * 484 + 4); // 0, 1.5, 3, 4.5 and 6 s
+        for (int i = 0; i < 5; ++i) {
+            const std::string at = std::to_string(i * 1.5);
+            ASSERT_EQ(tamarack({"--shot", at, show.dir() + "/shot.png", "--fps", fps, show.dir()}).status, 0);
+            const Image shot = readPNG(show.dir() + "/shot.png");
+            const int x0 = 4 + (i % 3) * 644, y0 = 4 + (i / 3) * 484;
+            int right = -1, bottom = -1, text = 0; // the extent of the changes, white text pixels
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) {
+                    const RGB c = img.at(x0 + x, y0 + y);
+                    if (c == shot.at(x, y)) continue;
+                    right = std::max(right, x);
+                    bottom = std::max(bottom, y);
+                    text += c == RGB{255, 255, 255};
+                }
+            EXPECT_LT(right, 100) << at;
+            EXPECT_LT(bottom, 30) << at;
+            EXPECT_GT(text, 20) << at << ": the label's text";
+        }
+    }
+}
+
+TEST(GlanceModes, RefuseWhatShotRefuses) {
+    TempShow show;
+    writeKnownShow(show);
+    TempShow empty; // no data/script.txt
+    fs::remove(empty.dir() + "/data");
+    fs::create_directory(show.dir() + "/old.png");
+    const struct {
+        std::vector<std::string> args;
+        const TempShow& in;
+        int status;
+        const char* message; // the start of the one line on stderr
+    } cases[] = {
+        {{"--timeline", "x.html"}, empty, 1, "tamarack: cannot open data/script.txt: "},
+        {{"--contact-sheet", "x.png"}, empty, 1, "tamarack: cannot open data/script.txt: "},
+        {{"--timeline", "/nonexistent/x.html"}, show, 1, "tamarack: cannot write /nonexistent/x.html: "},
+        {{"--contact-sheet", "/nonexistent/x.png"}, show, 1, "tamarack: cannot write /nonexistent/x.png: "},
+        {{"--timeline", "x.txt"}, show, 2, "tamarack: --timeline: 'x.txt' must end in .html or .htm"},
+        {{"--contact-sheet", "/tmp"}, show, 2, "tamarack: --contact-sheet: '/tmp' must end in .png"},
+        {{"--contact-sheet", "old.png"}, show, 2, "tamarack: --contact-sheet: 'old.png' is a folder"},
+        {{"--timeline", "x.html", "--every", "0"}, show, 2, "tamarack: --every: 0 is no time between frames"},
+        {{"--contact-sheet", "x.png", "--every", "-1"}, show, 2, "tamarack: --every: -1 is no time"},
+        {{"--contact-sheet", "x.png", "--columns", "0"}, show, 2, "tamarack: --columns: 0 is no number"},
+        {{"--timeline", "x.html", "--every", "0.001"},
+         show,
+         2,
+         "tamarack: --timeline: the show runs 6 s; a frame"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back(c.in.dir());
+        SCOPED_TRACE(args[0] + " " + args[1] + (args.size() > 3 ? " " + args[2] + " " + args[3] : ""));
+        const RunResult r = tamarack(args, show.dir());
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(fs::is_regular_file(show.dir() + "/" + args[1]));
+    }
+}
