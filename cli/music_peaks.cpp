@@ -1,7 +1,29 @@
 #include "cli/music_peaks.h"
 
-MusicPeaks musicPeaks(const std::string&, int) {
+#include "assets/music_decode.h"
+
+#include <algorithm>
+#include <cmath>
+
+MusicPeaks musicPeaks(const std::string& path, int perSecond) {
+    constexpr int rate = 44100;
     MusicPeaks m;
-    m.error = "not decoded";
+    MusicDecoder decoder;
+    std::string error;
+    if (!decoder.open(path, rate, error)) {
+        m.error = "cannot be decoded: " + error;
+        return m;
+    }
+    std::vector<float> block(2 * 8192);
+    int64_t frames = 0;
+    while (const size_t n = decoder.read(block.data(), block.size() / 2)) {
+        for (size_t i = 0; i < n; ++i, ++frames) {
+            const size_t bucket = static_cast<size_t>(frames * perSecond / rate);
+            if (bucket >= m.peaks.size()) m.peaks.resize(bucket + 1, 0);
+            const float peak = std::min(1.0f, std::max(std::fabs(block[2 * i]), std::fabs(block[2 * i + 1])));
+            m.peaks[bucket] = std::max(m.peaks[bucket], static_cast<uint8_t>(std::lround(peak * 255)));
+        }
+    }
+    m.length = static_cast<int32_t>(frames * 1000 / rate);
     return m;
 }

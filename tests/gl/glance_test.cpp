@@ -219,43 +219,85 @@ TEST(Timeline, TheBundledShowsPageIsSmallAndOpensWithRulerLanesAndFrames) {
     ASSERT_EQ(probe["thumbs"].size(), 16u); // 0 to 75 s
     for (const json& t : probe["thumbs"])
         EXPECT_GT(t["decoded"], 0) << t["t"];
+    ASSERT_TRUE(probe["wave"].is_object()) << "the music's waveform";
+    const double zero = probe["ticks"][0]["x"],
+                 perMs = (probe["ticks"][1]["x"].get<double>() - zero) / probe["ticks"][1]["t"].get<double>();
+    EXPECT_NEAR(probe["musicEnd"].get<double>(), zero + data["music"]["end"].get<double>() * perMs, 2);
+    EXPECT_NEAR(probe["end"].get<double>(), zero + 78000 * perMs, 2);
     const Image shot = readPNG(png);
+    EXPECT_GT(countColour(shot, {58, 143, 128}), 2000) << "the waveform";
     EXPECT_GT(countColour(shot, {79, 155, 224}), 2000) << "picture bars";
     EXPECT_GT(countColour(shot, {231, 169, 60}), 500) << "model bars";
 }
 
+TEST(Timeline, TheWaveformIsThePeakEnvelopeOfTheMusic) {
+    TempShow show;
+    show.script("@sync\n0 track 1 duration 1.0\n");
+    // Half the full scale for 1 s, then 1 s of silence.
+    const std::string make =
+        "ffmpeg -nostdin -v error -f lavfi -i \"aevalsrc=if(lt(t\\,1)\\,0.5*sin(2*PI*440*t)\\,0):d=2\" "
+        "-c:a libvorbis " +
+        show.data("tone.ogg");
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    ASSERT_EQ(tamarack({"--timeline", show.dir() + "/t.html", show.dir()}).status, 0);
+    const json music = pageData(show.dir() + "/t.html")["music"];
+    ASSERT_TRUE(music.is_object());
+    EXPECT_EQ(music["file"], "data/tone.ogg");
+    EXPECT_NEAR(music["end"].get<int>(), 2000, 30);
+    ASSERT_EQ(music["rate"], 100);
+    std::vector<int> peaks; // base64, one byte per 10 ms
+    const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    uint32_t bits = 0;
+    int have = 0;
+    for (char c : music["peaks"].get<std::string>()) {
+        if (c == '=') break;
+        bits = bits << 6 | static_cast<uint32_t>(digits.find(c));
+        if ((have += 6) >= 8) peaks.push_back(static_cast<int>(bits >> (have -= 8) & 255));
+    }
+    ASSERT_NEAR(static_cast<int>(peaks.size()), 200, 3);
+    for (int i : {5, 50, 95})
+        EXPECT_NEAR(peaks[i], 128, 8) << i;
+    for (int i : {105, 150, 195})
+        EXPECT_LT(peaks[i], 4) << i;
+}
+
 TEST(ContactSheet, CellsAreTheShotFramesApartFromTheLabel) {
     TempShow show;
-    writeKnownShow(show);
-    // At 7 fps 0.5 s falls between two frames: drawn as --shot draws it.
-    for (const char* fps : {"60", "7"}) {
-        SCOPED_TRACE(fps);
-        const std::string sheet = show.dir() + "/sheet.png";
-        ASSERT_EQ(
-            tamarack({"--contact-sheet", sheet, "--every", "1.5", "--columns", "3", "--fps", fps, show.dir()})
-                .status,
-            0);
-        const Image img = readPNG(sheet);
-        ASSERT_EQ(img.width, 3 * 644 + 4);
-        ASSERT_EQ(img.height, 2 * 484 + 4); // 0, 1.5, 3, 4.5 and 6 s
-        for (int i = 0; i < 5; ++i) {
-            const std::string at = std::to_string(i * 1.5);
-            ASSERT_EQ(tamarack({"--shot", at, show.dir() + "/shot.png", "--fps", fps, show.dir()}).status, 0);
-            const Image shot = readPNG(show.dir() + "/shot.png");
-            const int x0 = 4 + (i % 3) * 644, y0 = 4 + (i / 3) * 484;
-            int right = -1, bottom = -1, text = 0; // the extent of the changes, white text pixels
-            for (int y = 0; y < 480; ++y)
-                for (int x = 0; x < 640; ++x) {
-                    const RGB c = img.at(x0 + x, y0 + y);
-                    if (c == shot.at(x, y)) continue;
-                    right = std::max(right, x);
-                    bottom = std::max(bottom, y);
-                    text += c == RGB{255, 255, 255};
-                }
-            EXPECT_LT(right, 100) << at;
-            EXPECT_LT(bottom, 30) << at;
-            EXPECT_GT(text, 20) << at << ": the label's text";
-        }
+    show.write("a.jpg", solidJpeg(64, 64, 250, 40, 40));
+    show.write("b.jpg", solidJpeg(64, 64, 40, 40, 250));
+    show.script("Default !sound\nSync 7 0.5 8 0.5\n@sync\n"
+                "0 track 7 type 1 object a.jpg insync center\n"
+                "0 track 8 type 1 object b.jpg insync center\n"
+                "0 scene 1 duration 6.0 translate 0 0 -60 rotate 0 0 1 angle 0 to 360\n"
+                "1.45 track 1 type 1 object a.jpg sync 0 duration 4.0\n");
+    // At 7 fps 1.5 s and 4.5 s fall between two frames and are drawn as --shot
+    // draws them, while the synced layer is armed at the next frame of the
+    // plain run (1.571 s), which decides the template shown at 3 s.
+    const std::string sheet = show.dir() + "/sheet.png";
+    ASSERT_EQ(
+        tamarack({"--contact-sheet", sheet, "--every", "1.5", "--columns", "3", "--fps", "7", show.dir()})
+            .status,
+        0);
+    const Image img = readPNG(sheet);
+    ASSERT_EQ(img.width, 3 * 644 + 4);
+    ASSERT_EQ(img.height, 2 * 484 + 4); // 0, 1.5, 3, 4.5 and 6 s
+    for (int i = 0; i < 5; ++i) {
+        const std::string at = std::to_string(i * 1.5);
+        ASSERT_EQ(tamarack({"--shot", at, show.dir() + "/shot.png", "--fps", "7", show.dir()}).status, 0);
+        const Image shot = readPNG(show.dir() + "/shot.png");
+        const int x0 = 4 + (i % 3) * 644, y0 = 4 + (i / 3) * 484;
+        int right = -1, bottom = -1, text = 0; // the extent of the changes, white text pixels
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) {
+                const RGB c = img.at(x0 + x, y0 + y);
+                if (c == shot.at(x, y)) continue;
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+                text += c == RGB{255, 255, 255};
+            }
+        EXPECT_LT(right, 100) << at;
+        EXPECT_LT(bottom, 30) << at;
+        EXPECT_GT(text, 20) << at << ": the label's text";
     }
 }
 
