@@ -3,6 +3,7 @@
 #include "render/png.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -81,18 +82,18 @@ struct Sheet {
 int runContactSheet(const Options& opt) {
     Offscreen frame;
     if (!openOffline(opt, frame)) return 1;
-    const Survey survey = surveyShow();
-    const std::vector<int32_t> times = everyTimes(survey.end, secondsToMs(opt.every));
+    const int w = frame.width, h = frame.height;
+    const int32_t every = secondsToMs(opt.every);
+    const double cellBytes = 3.0 * (w + gap) * (h + gap), most = (1 << 29) / cellBytes;
+    const Survey survey = surveyShow(static_cast<int64_t>(every * std::ceil(most)));
+    const std::vector<int32_t> times = everyTimes(survey.end, every);
     const int count = static_cast<int>(times.size());
     const int columns = std::min(opt.columns, count), rows = (count + columns - 1) / columns;
-    const int w = frame.width, h = frame.height;
-    const double bytes = 3.0 * (columns * (w + gap) + gap) * (rows * (h + gap) + gap);
-    if (bytes > 1 << 29) {
-        std::fprintf(
-            stderr,
-            "tamarack: --contact-sheet: %d frames of %d x %d in rows of %d make more than 512 MB: give a "
-            "larger --every or fewer --columns\n",
-            count, w, h, columns);
+    if (!survey.complete || 3.0 * (columns * (w + gap) + gap) * (rows * (h + gap) + gap) > 1 << 29) {
+        std::fprintf(stderr,
+                     "tamarack: --contact-sheet: %s%d frames of %d x %d in rows of %d make more than 512 MB: "
+                     "give a larger --every or fewer --columns\n",
+                     survey.complete ? "" : "more than ", count, w, h, columns);
         return 2;
     }
 

@@ -54,7 +54,7 @@ class Names {
 
 class Surveyor {
   public:
-    Survey run() {
+    Survey run(int64_t longest) {
         laneOf.assign(script.commands.size(), -1);
         for (;;) {
             const int32_t now = timer.elapsed;
@@ -64,6 +64,10 @@ class Surveyor {
             listAfter(now);
             ++survey.frames;
             if (engine.ended || nothingLeft()) break;
+            if (timer.elapsed >= longest) {
+                survey.complete = false;
+                break;
+            }
             timer.getTime();
         }
         survey.end = timer.elapsed;
@@ -178,10 +182,10 @@ class Surveyor {
 
 } // namespace
 
-Survey surveyShow() {
+Survey surveyShow(int64_t longest) {
     resetTimeline();
     timer.init();
-    return Surveyor().run();
+    return Surveyor().run(longest);
 }
 
 std::string secondsText(int32_t ms) {

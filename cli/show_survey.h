@@ -45,6 +45,7 @@ struct Survey {
     std::vector<Lane> lanes; // every record the timeline made, in the order they are drawn
     int32_t end = 0;         // the time of the show's last frame
     bool endCommand = false; // whether "end" ended the show (else nothing was left to run)
+    bool complete = true;    // false: stopped at `longest` with the show going on
     long frames = 0;
 };
 
@@ -52,8 +53,9 @@ struct Survey {
 // timer.fps to its last frame: the one that interprets "end" or, without it,
 // the first one after the last command in which no record runs. The frame
 // step runs exactly as in every other mode; the survey only looks at the
-// list between its two halves.
-Survey surveyShow();
+// list between its two halves. A show that goes on after the frame at
+// `longest` ms is left there, incomplete.
+Survey surveyShow(int64_t longest);
 
 // A show time in seconds with the fewest digits that give it exactly: "0 s", "12.5 s".
 std::string secondsText(int32_t ms);

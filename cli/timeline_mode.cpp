@@ -178,17 +178,17 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
 int runTimeline(const Options& opt) {
     Offscreen frame;
     if (!openOffline(opt, frame)) return 1;
-    const Survey survey = surveyShow();
-    const std::vector<int32_t> times = everyTimes(survey.end, secondsToMs(opt.every));
-    if (times.size() > maxThumbs) {
+    const int32_t every = secondsToMs(opt.every);
+    const Survey survey = surveyShow(static_cast<int64_t>(every) * maxThumbs - 1);
+    if (!survey.complete) {
         std::fprintf(
             stderr,
-            "tamarack: --timeline: the show runs %s; a frame every %s gives %zu frames, more than %zu: "
-            "give a larger --every\n",
-            secondsText(survey.end).c_str(), secondsText(secondsToMs(opt.every)).c_str(), times.size(),
-            maxThumbs);
+            "tamarack: --timeline: the show runs longer than %s; a frame every %s gives more than %zu "
+            "frames: give a larger --every\n",
+            secondsText(survey.end).c_str(), secondsText(every).c_str(), maxThumbs);
         return 2;
     }
+    const std::vector<int32_t> times = everyTimes(survey.end, every);
 
     std::string thumbs;
     Thumbnailer thumbnailer(frame.width, frame.height);

@@ -314,7 +314,7 @@ TEST(GlanceModes, RefuseWhatShotRefuses) {
         {{"--timeline", "x.html", "--every", "0.001"},
          show,
          2,
-         "tamarack: --timeline: the show runs 6 s; a frame"},
+         "tamarack: --timeline: the show runs longer than 1 s; a frame every 0.001 s gives more than 1000"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args = c.args;
