@@ -1,10 +1,10 @@
 // --timeline and --contact-sheet: the page's data against --scenes, the page
 // as headless Chromium draws it, and the sheet's cells against --shot.
+#include "assets/tds_writer.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
-#include "tools/tds_writer.h"
 
 #include <algorithm>
 #include <cmath>
