@@ -75,7 +75,7 @@ nlohmann::ordered_json sceneJson(const CScene& s) {
     FIELD(syncPosition);
     FIELD(syncStepEnd);
     FIELD(kind);
-    FIELD(command);
+    // `command` is the authoring views' tag, not part of the show's state.
 
     REAL(opacityValue);
     REAL(opacityStart);

@@ -51,8 +51,7 @@ TEST(ScenesMode, TheFadingLogoHalfWayThroughWithEveryFieldInOrder) {
         "angleInterp objectInterp opacityInterp rotate translate scale move blendFunc color opacity mask "
         "maskInterp sync insync center duration startTime endTime syncEndTime track type objectValue "
         "objectStart objectEnd maskValue maskStart maskEnd blendSrc blendDst width height syncTrack "
-        "syncPosition syncStepEnd kind command opacityValue opacityStart opacityEnd angleValue angleStart "
-        "angleEnd "
+        "syncPosition syncStepEnd kind opacityValue opacityStart opacityEnd angleValue angleStart angleEnd "
         "progress colorValue colorStart colorEnd axisValue axisStart axisEnd scaleValue scaleStart scaleEnd "
         "translateValue translateStart translateEnd moveValue moveStart moveEnd");
     const std::vector<std::string> names{std::istream_iterator<std::string>(fields), {}};
@@ -98,7 +97,6 @@ TEST(ScenesMode, TheSyncedImageSwitchesEvery500ms) {
         if (!c.shows) continue;
         const json& s = list[2];
         EXPECT_EQ(s["sync"], true);
-        EXPECT_EQ(s["command"], 2); // its own command, whichever template it shows
         EXPECT_EQ(s["objectValue"], c.shows == 'a' ? a : b);
         EXPECT_EQ(s["track"], c.shows == 'a' ? 7 : 8);
         EXPECT_EQ(s["width"], 8); // the size stays that of the command's own picture
