@@ -1,6 +1,4 @@
 #include "assets/texture_prep.h"
-#include "assets/asset_report.h"
-#include "assets/gfx.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,6 +6,53 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <thread>
+
+void PrepareProgress::reset() {
+    std::lock_guard<std::mutex> g(lock);
+    state.started = false;
+    state.finished = false;
+    state.rows.clear();
+    uploadedRows = 0;
+}
+
+void PrepareProgress::start(size_t levels) {
+    std::lock_guard<std::mutex> g(lock);
+    state.started = true;
+    state.rows.assign(levels, 0);
+    changed.notify_all();
+}
+
+void PrepareProgress::publish(const std::vector<int>& rows) {
+    std::lock_guard<std::mutex> g(lock);
+    state.rows = rows;
+    changed.notify_all();
+}
+
+void PrepareProgress::finish() {
+    std::lock_guard<std::mutex> g(lock);
+    state.finished = true;
+    changed.notify_all();
+}
+
+void PrepareProgress::waitUploaded(int rows) {
+    std::unique_lock<std::mutex> g(lock);
+    changed.wait(g, [&] { return uploadedRows >= rows; });
+}
+
+void PrepareProgress::uploaded(int rows) {
+    std::lock_guard<std::mutex> g(lock);
+    uploadedRows = rows;
+    changed.notify_all();
+}
+
+void PrepareProgress::wait(State& seen) {
+    std::unique_lock<std::mutex> g(lock);
+    changed.wait(g, [&] {
+        return state.finished != seen.finished || state.started != seen.started || state.rows != seen.rows;
+    });
+    seen = state;
+}
 
 int texturePowerOfTwo(int side) {
     if (side <= 0) return 1;
@@ -29,6 +74,14 @@ void textureLevelSize(int width, int height, int maxSize, int& w, int& h) {
         w = std::max(w / 2, 1);
         h = std::max(h / 2, 1);
     }
+}
+
+int dctDenominatorFor(int width, int height, int levelWidth, int levelHeight) {
+    for (int d = 8; d > 1; d /= 2)
+        if (JpegReader::scaledSide(width, d) >= levelWidth &&
+            JpegReader::scaledSide(height, d) >= levelHeight)
+            return d;
+    return 1;
 }
 
 namespace {
@@ -106,94 +159,361 @@ TAMARACK_VECTORIZE void weighRow(float* __restrict acc, const uint8_t* __restric
             acc[k] += w * static_cast<float>(src[k]);
 }
 
-uint8_t toByte(float v) {
-    const int i = static_cast<int>(v + 0.5f);
-    return static_cast<uint8_t>(i > 255 ? 255 : i);
-}
-
 // One target row from the weighted source row, with TAPS taps a column
 // (0: as many as the table says; the fixed counts let the compiler unroll).
+// The three channels of a texel are summed as one vector of four floats, the
+// fourth lane reading the next texel's red and ignored: `acc` has one float
+// of room after its last texel.
 template <int TAPS>
 void spreadRow(const float* __restrict acc, const Taps& xs, uint8_t* __restrict out, int outWidth) {
+    typedef float Floats __attribute__((vector_size(16)));
+    typedef int Ints __attribute__((vector_size(16)));
     const int taps = TAPS > 0 ? TAPS : xs.taps;
     const float* w = xs.weight.data();
     for (int x = 0; x < outWidth; ++x, w += taps, out += 4) {
         const float* p = acc + static_cast<size_t>(xs.first[static_cast<size_t>(x)]) * 3;
-        float r = 0, g = 0, b = 0;
+        Floats sum = {0, 0, 0, 0};
         for (int c = 0; c < taps; ++c) {
-            r += w[c] * p[c * 3];
-            g += w[c] * p[c * 3 + 1];
-            b += w[c] * p[c * 3 + 2];
+            Floats texel;
+            std::memcpy(&texel, p + c * 3, sizeof texel);
+            sum += w[c] * texel;
         }
-        out[0] = toByte(r);
-        out[1] = toByte(g);
-        out[2] = toByte(b);
+        const Ints v = __builtin_convertvector(sum + 0.5f, Ints);
+        out[0] = static_cast<uint8_t>(v[0] > 255 ? 255 : v[0]);
+        out[1] = static_cast<uint8_t>(v[1] > 255 ? 255 : v[1]);
+        out[2] = static_cast<uint8_t>(v[2] > 255 ? 255 : v[2]);
         out[3] = 255;
     }
 }
-} // namespace
 
-void scaleToRGBA(const uint8_t* rgb, int width, int height, uint8_t* rgba, int outWidth, int outHeight,
-                 std::vector<float>& row) {
-    row.resize(static_cast<size_t>(width) * 3);
-    const Taps xs = tapsOf(width, outWidth);
-    const Taps ys = tapsOf(height, outHeight);
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    float* acc = row.data();
-    for (int y = 0; y < outHeight; ++y) {
+// The area scaler one target row at a time: target row y reads the source
+// rows [firstRow(y), endRow(y)), which move down the picture with y.
+class AreaScaler {
+  public:
+    AreaScaler(int inWidth, int inHeight, int outWidth, int outHeight, std::vector<float>& scratch)
+        : xs(tapsOf(inWidth, outWidth)), ys(tapsOf(inHeight, outHeight)), rowBytes(size_t(inWidth) * 3),
+          outWidth(outWidth), acc(scratch) {
+        acc.resize(rowBytes + 1); // spreadRow reads one float past the last texel
+    }
+    int firstRow(int y) const { return ys.first[static_cast<size_t>(y)]; }
+    int endRow(int y) const { return firstRow(y) + ys.taps; }
+
+    // `source(r)` gives source row r.
+    template <class Source> void scaleRow(int y, const Source& source, uint8_t* out) {
         // The source rows that the target row covers, weighted into one row.
-        const int first = ys.first[static_cast<size_t>(y)];
+        const int first = firstRow(y);
         const float* w = &ys.weight[static_cast<size_t>(y) * ys.taps];
         bool started = false;
         for (int r = 0; r < ys.taps; ++r) {
             if (w[r] == 0.0f) continue;
-            weighRow(acc, rgb + static_cast<size_t>(first + r) * rowBytes, rowBytes, w[r], !started);
+            weighRow(acc.data(), source(first + r), rowBytes, w[r], !started);
             started = true;
         }
-        if (!started) std::fill(row.begin(), row.end(), 0.0f);
-        uint8_t* out = rgba + static_cast<size_t>(y) * outWidth * 4;
+        if (!started) std::fill(acc.begin(), acc.end(), 0.0f);
         switch (xs.taps) {
         case 1:
-            spreadRow<1>(acc, xs, out, outWidth);
+            spreadRow<1>(acc.data(), xs, out, outWidth);
             break;
         case 2:
-            spreadRow<2>(acc, xs, out, outWidth);
+            spreadRow<2>(acc.data(), xs, out, outWidth);
             break;
         case 3:
-            spreadRow<3>(acc, xs, out, outWidth);
+            spreadRow<3>(acc.data(), xs, out, outWidth);
             break;
         default:
-            spreadRow<0>(acc, xs, out, outWidth);
+            spreadRow<0>(acc.data(), xs, out, outWidth);
             break;
         }
+    }
+
+  private:
+    Taps xs, ys;
+    size_t rowBytes;
+    int outWidth;
+    std::vector<float>& acc;
+};
+
+// One row of the level below from rows a and b of a level of width x height
+// (b unused when the height is 1), as halveRGBA makes it.
+TAMARACK_VECTORIZE void halveRows(const uint8_t* __restrict a, const uint8_t* __restrict b, int width,
+                                  int height, uint8_t* __restrict out) {
+    if (width > 1 && height > 1) {
+        const int w = width / 2;
+        for (int x = 0; x < w; ++x, a += 8, b += 8, out += 4)
+            for (int k = 0; k < 4; ++k)
+                out[k] = static_cast<uint8_t>((a[k] + a[k + 4] + b[k] + b[k + 4] + 2) >> 2);
+    } else if (height == 1) {
+        // A row: pairs of neighbours.
+        const int w = std::max(width / 2, 1);
+        for (int x = 0; x < w; ++x, a += 8, out += 4)
+            for (int k = 0; k < 4; ++k)
+                out[k] = static_cast<uint8_t>((a[k] + a[k + 4] + 1) / 2);
+    } else {
+        // A column: the texels of rows a and b.
+        for (int k = 0; k < 4; ++k)
+            out[k] = static_cast<uint8_t>((a[k] + b[k] + 1) / 2);
     }
 }
 
-TAMARACK_VECTORIZE void halveRGBA(const uint8_t* in, int width, int height, uint8_t* out) {
-    const int w = std::max(width / 2, 1), h = std::max(height / 2, 1);
-    const size_t stride = static_cast<size_t>(width) * 4;
-    if (width > 1 && height > 1) {
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* __restrict a = in + static_cast<size_t>(2 * y) * stride;
-            const uint8_t* __restrict b = a + stride;
-            uint8_t* __restrict o = out + static_cast<size_t>(y) * w * 4;
-            for (int x = 0; x < w; ++x, a += 8, b += 8, o += 4)
-                for (int k = 0; k < 4; ++k)
-                    o[k] = static_cast<uint8_t>((a[k] + a[k + 4] + b[k] + b[k + 4] + 2) >> 2);
-        }
-    } else {
-        // A row or a column: pairs of neighbours.
-        const int n = std::max(w, h);
-        for (int i = 0; i < n; ++i)
-            for (int k = 0; k < 4; ++k)
-                out[i * 4 + k] = static_cast<uint8_t>((in[i * 8 + k] + in[i * 8 + 4 + k] + 1) / 2);
+// The mip chain filled from the top row of level 0 down: each row of a level
+// makes, with the row above it, the row below them in the next level.
+class ChainBuilder {
+  public:
+    explicit ChainBuilder(PreparedTexture& p) : p(p), made(p.levels.size(), 0), final(p.levels.size(), 0) {}
+
+    uint8_t* row(size_t k, int y) {
+        const PreparedTexture::Level& l = p.levels[k];
+        return p.mips.data() + l.offset + static_cast<size_t>(y) * static_cast<size_t>(l.width) * 4;
     }
+    // Row y of level k is written.
+    void rowDone(size_t k, int y) {
+        made[k] = y + 1;
+        if (k + 1 == p.levels.size()) return;
+        const PreparedTexture::Level& l = p.levels[k];
+        if (l.height == 1) {
+            halveRows(row(k, 0), nullptr, l.width, 1, row(k + 1, 0));
+            rowDone(k + 1, 0);
+        } else if (y % 2 == 1) {
+            halveRows(row(k, y - 1), row(k, y), l.width, l.height, row(k + 1, y / 2));
+            rowDone(k + 1, y / 2);
+        }
+    }
+    // Tells the uploader the rows that nothing here reads any more: all but
+    // a row still waiting for its partner. A chain whose rows are given back
+    // waits there for the upload when it is `ahead` rows of level 0 ahead.
+    void publish() {
+        for (size_t k = 0; k < made.size(); ++k)
+            final[k] = p.levels[k].height == 1 ? made[k] : made[k] & ~1;
+        p.progress.publish(final);
+        if (p.followed && p.releaseRows && made[0] > ahead) p.progress.waitUploaded(made[0] - ahead);
+    }
+    int ahead = 0;
+
+  private:
+    PreparedTexture& p;
+    std::vector<int> made, final;
+};
+
+// Decoded rows on their way to the scaler: a window of `capacity` rows that
+// the decoder fills and the scaler empties from the top. With a helper
+// thread the decoder runs ahead on it; without, need() decodes in place.
+class RowWindow {
+  public:
+    RowWindow(JpegReader& reader, uint8_t* storage, int capacity, bool helper)
+        : reader(reader), base(storage), rowBytes(size_t(reader.outWidth()) * 3), capacity(capacity),
+          height(reader.outHeight()) {
+        if (helper) worker = std::thread([this] { run(); });
+    }
+    ~RowWindow() { stop(); }
+
+    const uint8_t* row(int r) const { return base + static_cast<size_t>(r % capacity) * rowBytes; }
+    // Rows above `r` are no longer needed.
+    void doneBelow(int r) {
+        if (!worker.joinable()) {
+            lowest = std::max(lowest, r);
+            return;
+        }
+        std::lock_guard<std::mutex> g(lock);
+        if (r > lowest) {
+            lowest = r;
+            changed.notify_all();
+        }
+    }
+    // Waits until the rows above `end` are decoded; false when decoding failed.
+    bool need(int end) {
+        if (!worker.joinable()) {
+            while (decoded < end)
+                if (!decodeSome()) return false;
+            return true;
+        }
+        std::unique_lock<std::mutex> g(lock);
+        changed.wait(g, [&] { return decoded >= end || failed; });
+        return decoded >= end;
+    }
+    // Decodes the rows that nothing needs, so that the stream can be finished.
+    bool drain() {
+        stop();
+        lowest = height;
+        return need(height);
+    }
+
+  private:
+    static constexpr int chunk = 16; // rows asked of the decoder at a time
+
+    // Decodes the next rows into the free part of the window.
+    bool decodeSome() {
+        const int n = std::min({capacity - (decoded - lowest), height - decoded, chunk});
+        for (int i = 0; i < n; ++i)
+            pointers[static_cast<size_t>(i)] =
+                base + static_cast<size_t>((decoded + i) % capacity) * rowBytes;
+        const int got = n > 0 ? reader.read(pointers, n) : 0;
+        decoded += got;
+        return got > 0;
+    }
+    void run() {
+        std::unique_lock<std::mutex> g(lock);
+        while (!stopping && decoded < height && !failed) {
+            changed.wait(g, [&] { return stopping || decoded - lowest < capacity; });
+            if (stopping) break;
+            // The rows it writes are below `decoded`, which the scaler does
+            // not read, and in slots the scaler has given back.
+            const int from = decoded, n = std::min({capacity - (decoded - lowest), height - decoded, chunk});
+            g.unlock();
+            for (int i = 0; i < n; ++i)
+                pointers[static_cast<size_t>(i)] =
+                    base + static_cast<size_t>((from + i) % capacity) * rowBytes;
+            const int got = reader.read(pointers, n);
+            g.lock();
+            decoded += got;
+            failed = got == 0;
+            changed.notify_all();
+        }
+    }
+    void stop() {
+        if (!worker.joinable()) return;
+        {
+            std::lock_guard<std::mutex> g(lock);
+            stopping = true;
+        }
+        changed.notify_all();
+        worker.join();
+    }
+
+    JpegReader& reader;
+    uint8_t* base;
+    size_t rowBytes;
+    int capacity, height;
+    int decoded = 0, lowest = 0;
+    bool stopping = false, failed = false;
+    uint8_t* pointers[chunk];
+    std::mutex lock;
+    std::condition_variable changed;
+    std::thread worker;
+};
+
+// Level 0 is the decoded picture itself: the decoder writes RGBA straight
+// into it.
+bool decodeIntoLevel0(JpegReader& reader, PreparedTexture& p, ChainBuilder& chain, int publishEvery) {
+    const int height = p.levels[0].height;
+    uint8_t* rows[16];
+    for (int y = 0, sincePublish = 0; y < height;) {
+        const int n = std::min(16, height - y);
+        for (int i = 0; i < n; ++i)
+            rows[i] = chain.row(0, y + i);
+        const int got = reader.read(rows, n);
+        if (got == 0) return false;
+        for (int i = 0; i < got; ++i)
+            chain.rowDone(0, y + i);
+        y += got;
+        if ((sincePublish += got) >= publishEvery) {
+            chain.publish();
+            sincePublish = 0;
+        }
+    }
+    return true;
+}
+
+// Level 0 scaled from the decoded rows as they come.
+bool scaleIntoLevel0(JpegReader& reader, PreparedTexture& p, ChainBuilder& chain, int publishEvery) {
+    const int inWidth = reader.outWidth(), inHeight = reader.outHeight();
+    const int width = p.levels[0].width, height = p.levels[0].height;
+    AreaScaler scaler(inWidth, inHeight, width, height, p.row);
+    const size_t rowBytes = static_cast<size_t>(inWidth) * 3;
+    const bool helper = rowBytes * static_cast<size_t>(inHeight) >= p.helperFrom;
+    // Room for the rows one target row reads, and for the decoder to run ahead.
+    const int capacity = std::min(inHeight, scaler.endRow(0) - scaler.firstRow(0) + (helper ? 128 : 16));
+    if (!p.window.reserve(rowBytes * static_cast<size_t>(capacity))) {
+        p.error = "not enough memory to decode it";
+        return false;
+    }
+    RowWindow window(reader, p.window.data(), capacity, helper);
+    auto source = [&](int r) { return window.row(r); };
+    for (int y = 0, sincePublish = 0; y < height; ++y) {
+        window.doneBelow(scaler.firstRow(y));
+        if (!window.need(scaler.endRow(y))) return false;
+        scaler.scaleRow(y, source, chain.row(0, y));
+        chain.rowDone(0, y);
+        if (++sincePublish >= publishEvery) {
+            chain.publish();
+            sincePublish = 0;
+        }
+    }
+    return window.drain();
+}
+
+bool buildChain(std::FILE* file, PreparedTexture& p, int maxSize) {
+    JpegReader reader(p.error, p.warnings);
+    if (!reader.readHeader(file)) return false;
+    p.width = reader.width();
+    p.height = reader.height();
+    int w = 0, h = 0;
+    textureLevelSize(p.width, p.height, maxSize, w, h);
+    size_t total = 0;
+    for (int lw = w, lh = h;; lw = std::max(lw / 2, 1), lh = std::max(lh / 2, 1)) {
+        p.levels.push_back({lw, lh, total});
+        total += static_cast<size_t>(lw) * static_cast<size_t>(lh) * 4;
+        if (lw == 1 && lh == 1) break;
+    }
+    // A picture larger than its texture is decoded smaller where the DCT
+    // allows, never below the texture's size; one of the texture's own size
+    // is decoded into it as RGBA.
+    const int d = dctDenominatorFor(p.width, p.height, w, h);
+    const bool direct = JpegReader::scaledSide(p.width, d) == w && JpegReader::scaledSide(p.height, d) == h;
+    if (!reader.start(d, direct ? 4 : 3)) return false;
+    if (direct && (reader.outWidth() != w || reader.outHeight() != h)) {
+        p.error = "the decoder gave an unexpected size";
+        return false;
+    }
+    p.dctDenominator = d;
+    if (!p.mips.reserve(total)) {
+        p.error = "not enough memory for its texture (" + std::to_string(total >> 20) + " MiB)";
+        return false;
+    }
+    p.hasMips = true;
+    p.releaseRows = total > p.keepUpTo;
+    p.progress.start(p.levels.size());
+    ChainBuilder chain(p);
+    // The uploader is told of new rows about every 2 MiB of level 0.
+    const size_t rowBytes = static_cast<size_t>(w) * 4;
+    const int publishEvery = std::max(1, static_cast<int>((size_t(2) << 20) / rowBytes));
+    chain.ahead = publishEvery + static_cast<int>(std::min<size_t>(p.keepUpTo / rowBytes, h));
+    const bool ok = direct ? decodeIntoLevel0(reader, p, chain, publishEvery)
+                           : scaleIntoLevel0(reader, p, chain, publishEvery);
+    chain.publish();
+    return ok && reader.finish();
+}
+
+} // namespace
+
+void scaleToRGBA(const uint8_t* rgb, int width, int height, uint8_t* rgba, int outWidth, int outHeight,
+                 std::vector<float>& scratch) {
+    AreaScaler scaler(width, height, outWidth, outHeight, scratch);
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    auto source = [&](int r) { return rgb + static_cast<size_t>(r) * rowBytes; };
+    for (int y = 0; y < outHeight; ++y)
+        scaler.scaleRow(y, source, rgba + static_cast<size_t>(y) * outWidth * 4);
+}
+
+void halveRGBA(const uint8_t* in, int width, int height, uint8_t* out) {
+    const size_t stride = static_cast<size_t>(width) * 4;
+    const size_t outStride = static_cast<size_t>(std::max(width / 2, 1)) * 4;
+    if (height == 1) {
+        halveRows(in, nullptr, width, 1, out);
+        return;
+    }
+    for (int y = 0; y < height / 2; ++y)
+        halveRows(in + static_cast<size_t>(2 * y) * stride, in + static_cast<size_t>(2 * y + 1) * stride,
+                  width, height, out + static_cast<size_t>(y) * outStride);
 }
 
 void prepareTexture(const std::string& path, PreparedTexture& p, bool buildMips, int maxSize) {
+    p.progress.reset();
     p.openError = 0;
     p.decoded = false;
     p.hasMips = false;
+    p.releaseRows = false;
+    p.dctDenominator = 1;
+    p.width = p.height = 0;
     p.error.clear();
     p.warnings.clear();
     p.levels.clear();
@@ -208,37 +528,14 @@ void prepareTexture(const std::string& path, PreparedTexture& p, bool buildMips,
     }
     if (!f) {
         p.openError = err;
-        return;
-    }
-    p.decoded = decodeJpeg(f, p.image, p.error, p.warnings);
-    std::fclose(f);
-    if (!p.decoded || !buildMips) return;
-
-    int w = 0, h = 0;
-    textureLevelSize(p.image.width, p.image.height, maxSize, w, h);
-    size_t total = 0;
-    for (int lw = w, lh = h;; lw = std::max(lw / 2, 1), lh = std::max(lh / 2, 1)) {
-        p.levels.push_back({lw, lh, total});
-        total += static_cast<size_t>(lw) * lh * 4;
-        if (lw == 1 && lh == 1) break;
-    }
-    if (p.mips.size() < total) p.mips.resize(total);
-    uint8_t* level0 = p.mips.data();
-    if (w == p.image.width && h == p.image.height) {
-        const size_t pixels = static_cast<size_t>(w) * h;
-        const uint8_t* src = p.image.rgb.data();
-        for (size_t i = 0; i < pixels; ++i) {
-            level0[i * 4] = src[i * 3];
-            level0[i * 4 + 1] = src[i * 3 + 1];
-            level0[i * 4 + 2] = src[i * 3 + 2];
-            level0[i * 4 + 3] = 255;
-        }
+    } else if (buildMips) {
+        p.decoded = buildChain(f, p, maxSize);
+        std::fclose(f);
     } else {
-        scaleToRGBA(p.image.rgb.data(), p.image.width, p.image.height, level0, w, h, p.row);
+        p.decoded = decodeJpeg(f, p.image, p.error, p.warnings);
+        p.width = p.image.width;
+        p.height = p.image.height;
+        std::fclose(f);
     }
-    for (size_t i = 1; i < p.levels.size(); ++i) {
-        const PreparedTexture::Level& up = p.levels[i - 1];
-        halveRGBA(p.mips.data() + up.offset, up.width, up.height, p.mips.data() + p.levels[i].offset);
-    }
-    p.hasMips = true;
+    p.progress.finish();
 }

@@ -1,11 +1,13 @@
 #include "assets/texture_queue.h"
 
 TextureQueue::TextureQueue(std::vector<std::string> list, int threads, int slots, int max)
-    : paths(std::move(list)), maxSize(max), ready(paths.size(), false) {
+    : paths(std::move(list)), maxSize(max), begun(paths.size(), false) {
     if (slots < 1) slots = 1;
     if (threads < 1) threads = 1;
-    for (int i = 0; i < slots; ++i)
+    for (int i = 0; i < slots; ++i) {
         ring.push_back(std::make_unique<PreparedTexture>());
+        ring.back()->followed = true;
+    }
     for (int i = 0; i < threads; ++i)
         workers.emplace_back([this] { work(); });
 }
@@ -29,17 +31,19 @@ void TextureQueue::work() {
         changed.wait(g, [&] { return stopping || k < released + ring.size(); });
         if (stopping) return;
         PreparedTexture& slot = *ring[k % ring.size()];
+        // Cleared before the GL thread may take picture k and look at it.
+        slot.progress.reset();
+        begun[k] = true;
+        changed.notify_all();
         g.unlock();
         prepareTexture(paths[k], slot, true, maxSize);
         g.lock();
-        ready[k] = true;
-        changed.notify_all();
     }
 }
 
 PreparedTexture& TextureQueue::take(size_t k) {
     std::unique_lock<std::mutex> g(lock);
-    changed.wait(g, [&] { return ready[k]; });
+    changed.wait(g, [&] { return begun[k]; });
     return *ring[k % ring.size()];
 }
 

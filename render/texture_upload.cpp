@@ -7,58 +7,118 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-void uploadTexture(const std::string& path, PreparedTexture& p) {
+namespace {
+
+// The file's warnings, and why it was not loaded when it was not.
+void reportProblems(const std::string& path, const PreparedTexture& p) {
     if (p.openError != 0) {
         assetReport.add(path, Diagnostic::Error, std::string(std::strerror(p.openError)) + "; not loaded");
         return;
     }
     for (const std::string& w : p.warnings)
         assetReport.add(path, Diagnostic::Warning, w);
-    if (!p.decoded) {
-        assetReport.add(path, Diagnostic::Error, p.error + "; not loaded");
-        return;
-    }
+    if (!p.decoded) assetReport.add(path, Diagnostic::Error, p.error + "; not loaded");
+}
 
-    texture_type* t = new texture_type;
-    t->name = path.substr(5);
+GLuint newTexture() {
     GLuint id = 0;
     glGenTextures(1, &id);
     glBindTexture(GL_TEXTURE_2D, id);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    t->textureId = id;
-    const JpegImage& image = p.image;
-    t->width = image.width;
-    t->height = image.height;
+    return id;
+}
 
-    if (p.hasMips) {
-        // Texture row 0 is the top row of the picture, as GLU would have it.
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        for (size_t i = 0; i < p.levels.size(); ++i) {
-            const PreparedTexture::Level& l = p.levels[i];
-            glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), 4, l.width, l.height, 0, GL_RGBA,
-                         GL_UNSIGNED_BYTE, p.mips.data() + l.offset);
-        }
-    } else {
-        // The reference way: RGB to RGBA with alpha 255 in buffer order, and
-        // GLU scales and builds the mip chain.
-        const size_t pixels = static_cast<size_t>(image.width) * image.height;
-        std::vector<uint8_t> rgba(pixels * 4);
-        for (size_t i = 0; i < pixels; ++i) {
-            rgba[i * 4] = image.rgb[i * 3];
-            rgba[i * 4 + 1] = image.rgb[i * 3 + 1];
-            rgba[i * 4 + 2] = image.rgb[i * 3 + 2];
-            rgba[i * 4 + 3] = 255;
-        }
-        gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE,
-                          rgba.data());
-    }
+// Registers texture `id` under the file name, with the picture's own size.
+void addTexture(const std::string& path, GLuint id, int width, int height) {
+    texture_type* t = new texture_type;
+    t->name = path.substr(5);
+    t->textureId = id;
+    t->width = width;
+    t->height = height;
     registerTexture(t);
     glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// The mip chain, uploaded as its rows become final: the levels' storage is
+// made first, then each wake-up uploads the rows that came since the last.
+// Texture row 0 is the top row of the picture, as GLU would have it.
+void uploadChain(const std::string& path, PreparedTexture& p, PrepareProgress::State& seen) {
+    const GLuint id = newTexture();
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (size_t i = 0; i < p.levels.size(); ++i)
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), 4, p.levels[i].width, p.levels[i].height, 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    std::vector<int> uploaded(p.levels.size(), 0);
+    std::vector<size_t> given(p.levels.size(), 0);
+    for (;;) {
+        for (size_t i = 0; i < p.levels.size(); ++i) {
+            const PreparedTexture::Level& l = p.levels[i];
+            const int from = uploaded[i], to = seen.rows[i];
+            if (to <= from) continue;
+            const size_t rowBytes = static_cast<size_t>(l.width) * 4;
+            glTexSubImage2D(GL_TEXTURE_2D, static_cast<GLint>(i), 0, from, l.width, to - from, GL_RGBA,
+                            GL_UNSIGNED_BYTE,
+                            p.mips.data() + l.offset + static_cast<size_t>(from) * rowBytes);
+            uploaded[i] = to;
+            // A large picture's rows are given back once the driver has its
+            // copy, in whole blocks of the buffer: from the start of the block
+            // where the last give-back ended, not before the level.
+            if (p.releaseRows) {
+                const size_t end = l.offset + static_cast<size_t>(to) * rowBytes;
+                const size_t start = std::max(l.offset, given[i]);
+                p.mips.release(start, end - start);
+                given[i] = end / PixelBuffer::hugePage * PixelBuffer::hugePage;
+            }
+        }
+        p.progress.uploaded(uploaded[0]);
+        if (seen.finished) break;
+        p.progress.wait(seen);
+    }
+    if (p.releaseRows) p.mips.reset();
+    reportProblems(path, p);
+    if (!p.decoded) {
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glDeleteTextures(1, &id);
+        return;
+    }
+    addTexture(path, id, p.width, p.height);
+}
+
+// The reference way: RGB to RGBA with alpha 255 in buffer order, and GLU
+// scales and builds the mip chain.
+void uploadWithGlu(const std::string& path, PreparedTexture& p) {
+    const GLuint id = newTexture();
+    const JpegImage& image = p.image;
+    const size_t pixels = static_cast<size_t>(image.width) * image.height;
+    std::vector<uint8_t> rgba(pixels * 4);
+    for (size_t i = 0; i < pixels; ++i) {
+        rgba[i * 4] = image.rgb[i * 3];
+        rgba[i * 4 + 1] = image.rgb[i * 3 + 1];
+        rgba[i * 4 + 2] = image.rgb[i * 3 + 2];
+        rgba[i * 4 + 3] = 255;
+    }
+    gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    addTexture(path, id, p.width, p.height);
+}
+
+} // namespace
+
+void uploadTexture(const std::string& path, PreparedTexture& p) {
+    PrepareProgress::State seen;
+    p.progress.wait(seen);
+    if (seen.started) {
+        uploadChain(path, p, seen);
+        return;
+    }
+    // Finished before the texture's size was known: failed, or decoded whole.
+    reportProblems(path, p);
+    if (p.decoded) uploadWithGlu(path, p);
 }
 
 int maxTextureSize() {

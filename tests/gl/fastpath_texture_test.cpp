@@ -13,6 +13,7 @@
 #include <GL/glu.h>
 #include <cmath>
 #include <sys/stat.h>
+#include <thread>
 
 using FastPathTexture = GLTest;
 
@@ -119,4 +120,45 @@ TEST_F(FastPathTexture, ScanOrderAndReportsMatchTheOneAtATimeScan) {
     ASSERT_GE(textures.size(), 10u); // the nine pictures and Zed.JPG at least
     EXPECT_EQ(textures.front().substr(0, 7), "p8.jpg ");
     EXPECT_GE(reports.size(), 3u); // broken, empty, folder at least
+}
+
+// The upload that follows a preparation on another thread, row by row, with
+// the picture decoded on a helper thread, each uploaded row given back at once
+// and the preparation held back to the upload, makes the texture that
+// uploading the finished chain makes.
+TEST_F(FastPathTexture, UploadFollowingThePreparationMakesTheSameTexture) {
+    TempShow show;
+    show.write("p.jpg", makeJpeg(3000, 1500, [](int x, int y) -> std::array<uint8_t, 4> {
+                   return {uint8_t(x / 12), uint8_t(y / 6), uint8_t((x * 7 + y * 13) & 63), 0};
+               }));
+    InDir in(show.dir());
+    auto levels = [] {
+        std::vector<std::vector<uint8_t>> chain;
+        glBindTexture(GL_TEXTURE_2D, GLuint(getTexture(getTextureNum("p.jpg"), 0)));
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        for (GLint lv = 0, w = 2, h = 2; w * h > 1; ++lv) {
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, lv, GL_TEXTURE_WIDTH, &w);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, lv, GL_TEXTURE_HEIGHT, &h);
+            chain.emplace_back(size_t(w) * h * 4);
+            glGetTexImage(GL_TEXTURE_2D, lv, GL_RGBA, GL_UNSIGNED_BYTE, chain.back().data());
+        }
+        glBindTexture(GL_TEXTURE_2D, 0);
+        gfxClear();
+        return chain;
+    };
+    loadTexture("data/p.jpg", true, false);
+    const auto finished = levels();
+    ASSERT_EQ(finished.size(), 12u); // 2048 x 1024 down to 1 x 1
+
+    PreparedTexture p;
+    p.helperFrom = 0;
+    p.keepUpTo = 0;
+    p.followed = true;
+    p.progress.reset();
+    const int maxSize = maxTextureSize();
+    std::thread worker([&] { prepareTexture("data/p.jpg", p, true, maxSize); });
+    uploadTexture("data/p.jpg", p);
+    worker.join();
+    EXPECT_TRUE(levels() == finished);
+    EXPECT_EQ(p.mips.capacity(), 0u) << "the chain is given back";
 }

@@ -1,0 +1,93 @@
+// Texture preparation on the CPU: the mip chain made row by row from the
+// decoder, against the whole picture decoded, scaled and halved level by level.
+#include "assets/texture_prep.h"
+#include "support/make_jpeg.h"
+#include "support/temp_dir.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Photo-like: smooth colour fields with fine detail in both directions.
+std::string photo(int w, int h, JpegKind kind = JpegKind::Rgb) {
+    return makeJpeg(
+        w, h,
+        [](int x, int y) -> std::array<uint8_t, 4> {
+            const int detail = ((x * 7 + y * 13) * 2654435761u >> 24) & 15;
+            return {static_cast<uint8_t>(120 + 90 * std::sin(x * 0.05 + std::cos(y * 0.03)) + detail),
+                    static_cast<uint8_t>(120 + 90 * std::sin(y * 0.07 + x * 0.02) + detail),
+                    static_cast<uint8_t>(120 + 90 * std::cos(x * 0.04 - y * 0.05) + detail), 0};
+        },
+        kind);
+}
+
+// The chain as it was made before: the whole picture decoded, level 0 scaled
+// from it (or copied when the sizes agree), each level halved from the last.
+std::vector<std::vector<uint8_t>> wholeChain(const std::string& path, int maxSize) {
+    JpegImage image;
+    std::string error;
+    std::vector<std::string> warnings;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    EXPECT_TRUE(f && decodeJpeg(f, image, error, warnings)) << error;
+    if (f) std::fclose(f);
+    int w = 0, h = 0;
+    textureLevelSize(image.width, image.height, maxSize, w, h);
+    std::vector<std::vector<uint8_t>> chain(1, std::vector<uint8_t>(size_t(w) * h * 4));
+    std::vector<float> scratch;
+    scaleToRGBA(image.rgb.data(), image.width, image.height, chain[0].data(), w, h, scratch);
+    while (w > 1 || h > 1) {
+        const int nw = std::max(w / 2, 1), nh = std::max(h / 2, 1);
+        chain.emplace_back(size_t(nw) * nh * 4);
+        halveRGBA(chain[chain.size() - 2].data(), w, h, chain.back().data());
+        w = nw;
+        h = nh;
+    }
+    return chain;
+}
+
+} // namespace
+
+// Every level of the chain made from the decoder's rows, with and without a
+// helper thread decoding, and straight into level 0 where the sizes agree, is
+// the chain made from the whole picture, byte for byte; a picture larger than
+// its texture is decoded smaller in the DCT and stays within the scaler's
+// rounding of 4 levels. The registered size is always the picture's own.
+TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
+    const struct {
+        int w, h, maxSize, denominator;
+        JpegKind kind;
+        bool helper;
+    } cases[] = {
+        {300, 200, 16384, 1, JpegKind::Rgb, false}, // scaled, the row window wrapping
+        {300, 200, 16384, 1, JpegKind::Rgb, true},  // ... with the helper thread
+        {1000, 20, 16384, 1, JpegKind::Rgb, true},  // wider than tall, down to one row
+        {64, 32, 16384, 1, JpegKind::Rgb, false},   // decoded straight into level 0
+        {16, 64, 16384, 1, JpegKind::Grey, false},  // grey, straight, a column at the end
+        {1000, 800, 128, 4, JpegKind::Rgb, false},  // larger than the texture
+        {2000, 300, 256, 4, JpegKind::Rgb, true},   // ... with the helper thread
+        {640, 480, 64, 4, JpegKind::Grey, false},   // ... grey
+        {1024, 512, 256, 4, JpegKind::Rgb, false},  // ... and then of its size: straight
+    };
+    TempShow show;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " max " + std::to_string(c.maxSize) +
+                     (c.helper ? " helper" : ""));
+        show.write("p.jpg", photo(c.w, c.h, c.kind));
+        PreparedTexture p;
+        p.helperFrom = c.helper ? 0 : p.helperFrom;
+        prepareTexture(show.data("p.jpg"), p, true, c.maxSize);
+        ASSERT_TRUE(p.decoded) << p.error;
+        EXPECT_EQ(p.dctDenominator, c.denominator);
+        EXPECT_EQ(std::make_pair(p.width, p.height), std::make_pair(c.w, c.h));
+        const auto whole = wholeChain(show.data("p.jpg"), c.maxSize);
+        ASSERT_EQ(p.levels.size(), whole.size());
+        for (size_t k = 0; k < whole.size(); ++k) {
+            const uint8_t* made = p.mips.data() + p.levels[k].offset;
+            int worst = 0;
+            for (size_t i = 0; i < whole[k].size(); ++i)
+                worst = std::max(worst, std::abs(made[i] - whole[k][i]));
+            EXPECT_LE(worst, c.denominator == 1 ? 0 : 4) << "level " << k;
+        }
+    }
+}
