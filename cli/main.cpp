@@ -1,3 +1,4 @@
+#include "base/huge_pages.h"
 #include "cli/modes.h"
 #include "cli/options.h"
 
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
     Options opt;
     int status = parseCommandLine(argc, argv, opt);
     if (status >= 0) return status;
+    // The modes that load the show's pictures start again with huge pages.
+    if (opt.mode != Options::Preprocess && opt.mode != Options::Inspect) useHugePages(argv);
     // Output paths are the user's, relative to where the program was started.
     if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
     if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
