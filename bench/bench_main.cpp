@@ -5,6 +5,7 @@
 #include "assets/gfx.h"
 #include "base/config.h"
 #include "base/engine.h"
+#include "base/huge_pages.h"
 #include "base/timer.h"
 #include "bench/bench_util.h"
 #include "cli/modes.h"
@@ -313,7 +314,9 @@ int runBundled() {
 // --- start-up -------------------------------------------------------------
 
 // In a fresh process: from the start of the asset scan to the first frame.
-int startupChild(const std::string& dir, bool immediate) {
+// Prints the milliseconds, then (bigphoto) the peak memory in MiB or the
+// minor page faults taken meanwhile.
+int startupChild(const std::string& dir, bool immediate, bool peak) {
     if (immediate) drawPath = DrawPath::Immediate;
     if (chdir(dir.c_str()) != 0) return 1;
     Options opt;
@@ -321,15 +324,21 @@ int startupChild(const std::string& dir, bool immediate) {
     Offscreen frame;
     if (!openOffline(opt, frame, false)) return 1;
     effect.present = false;
+    const long faults = minorFaults();
     const double t0 = nowMs();
     einit.dir();
     effect.DrawGLScene();
     glFinish();
-    std::printf("%.3f\n", nowMs() - t0);
+    const double ms = nowMs() - t0;
+    if (peak)
+        std::printf("%.3f %.1f\n", ms, peakRssMb());
+    else
+        std::printf("%.3f %ld\n", ms, minorFaults() - faults);
     return 0;
 }
 
-int runStartup(const std::string& self) {
+// The start-up workload; `busy`: with two busy loops on the machine meanwhile.
+int runStartup(const std::string& self, bool busy) {
     TempDir dir;
     const int pictures = quick ? 2 : 32;
     const int w = quick ? 64 : 1920, h = quick ? 48 : 1080;
@@ -343,36 +352,73 @@ int runStartup(const std::string& self) {
               "Default 640x480\n@sync\n"
               "0 track 1 type 0 object model.3ds duration 10 color 1 1 1 translate 0 0 -7\n");
     const int runs = quick ? 1 : 7;
-    std::vector<double> imm, eng, flo;
+    const int kinds = busy ? 2 : 3; // the reference way is left out under load
+    std::vector<double> imm, eng, flo, faults;
+    BusyLoops loops(busy ? 2 : 0);
     for (int r = 0; r < runs; ++r) {
-        // Rotate the order of the three kinds of run from round to round.
-        for (int k = 0; k < 3; ++k) {
-            const int which = (k + r) % 3;
-            double ms = 0;
-            const std::string args = which == 0   ? "--startup-run " + dir.path + " immediate"
-                                     : which == 1 ? "--startup-run " + dir.path + " arrays"
-                                                  : "--startup-floor " + dir.path;
-            if (!runChild(self, args, ms)) return 1;
-            (which == 0 ? imm : which == 1 ? eng : flo).push_back(ms);
+        // Rotate the order of the kinds of run from round to round.
+        for (int k = 0; k < kinds; ++k) {
+            const int which = (k + r) % kinds;
+            std::vector<double> got(which == 1 ? 1 : 2);
+            const std::string args = which == 0   ? "--startup-run " + dir.path + " arrays"
+                                     : which == 1 ? "--startup-floor " + dir.path
+                                                  : "--startup-run " + dir.path + " immediate";
+            if (!runChild(self, args, got)) return 1;
+            if (which == 0) faults.push_back(got[1]);
+            (which == 0 ? eng : which == 1 ? flo : imm).push_back(got[0]);
         }
     }
+    const char* name = busy ? "startup_busy" : "startup";
     const double e = median(eng), f = median(flo);
-    std::printf("startup engine_ms=%.3f floor_ms=%.3f ratio=%.2f\n", e, f, e / f);
-    std::printf("startup immediate_ms=%.3f\n", median(imm));
+    std::printf("%s engine_ms=%.3f floor_ms=%.3f ratio=%.2f minor_faults=%.0f\n", name, e, f, e / f,
+                median(faults));
+    if (!busy) std::printf("%s immediate_ms=%.3f\n", name, median(imm));
+    return 0;
+}
+
+// One photo of 16,000 x 12,000 shown as an image layer: from the start of the
+// asset scan to the first frame, against decoding it whole on one thread.
+int runBigPhoto(const std::string& self) {
+    TempDir dir;
+    dir.write("data/photo.jpg", bigJpeg(quick ? 640 : 16000, quick ? 480 : 12000));
+    dir.write("data/script.txt", "Default 640x480\n@sync\n0 track 1 type 1 object photo.jpg duration 10\n");
+    const int runs = quick ? 1 : 3;
+    std::vector<double> eng, flo;
+    double peak = 0, floorPeak = 0;
+    for (int r = 0; r < runs; ++r)
+        for (int k = 0; k < 2; ++k) {
+            const bool engine = (k + r) % 2 == 0;
+            std::vector<double> got(2);
+            const std::string args = engine ? "--bigphoto-run " + dir.path : "--bigphoto-floor " + dir.path;
+            if (!runChild(self, args, got)) return 1;
+            (engine ? eng : flo).push_back(got[0]);
+            double& p = engine ? peak : floorPeak;
+            p = std::max(p, got[1]);
+        }
+    const double e = median(eng), f = median(flo);
+    std::printf("bigphoto engine_ms=%.3f floor_ms=%.3f ratio=%.2f peak_rss_mb=%.0f floor_peak_rss_mb=%.0f\n",
+                e, f, e / f, peak, floorPeak);
     return 0;
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: tamarack-bench [--quick] [bezier|model|layers|startup|bundled ...]\n");
+    std::fprintf(stderr, "usage: tamarack-bench [--quick] "
+                         "[bezier|model|layers|startup|startup_busy|bigphoto|bundled ...]\n");
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    // The engine's runs and the floors alike start with huge pages where the
+    // program itself would.
+    useHugePages(argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 2 && args[0] == "--startup-floor") return startupFloor(args[1]);
-    if (args.size() == 3 && args[0] == "--startup-run") return startupChild(args[1], args[2] == "immediate");
+    if (args.size() == 3 && args[0] == "--startup-run")
+        return startupChild(args[1], args[2] == "immediate", false);
+    if (args.size() == 2 && args[0] == "--bigphoto-floor") return bigPhotoFloor(args[1] + "/data/photo.jpg");
+    if (args.size() == 2 && args[0] == "--bigphoto-run") return startupChild(args[1], false, true);
 
     std::vector<std::string> workloads;
     std::string child;
@@ -382,7 +428,7 @@ int main(int argc, char** argv) {
         else if (args[i] == "--workload" && i + 1 < args.size())
             child = args[++i];
         else if (args[i] == "bezier" || args[i] == "model" || args[i] == "layers" || args[i] == "startup" ||
-                 args[i] == "bundled")
+                 args[i] == "startup_busy" || args[i] == "bigphoto" || args[i] == "bundled")
             workloads.push_back(args[i]);
         else
             return usage();
@@ -394,10 +440,13 @@ int main(int argc, char** argv) {
         if (child == "model") return runModel();
         if (child == "layers") return runLayers();
         if (child == "bundled") return runBundled();
-        if (child == "startup") return runStartup(self);
+        if (child == "startup") return runStartup(self, false);
+        if (child == "startup_busy") return runStartup(self, true);
+        if (child == "bigphoto") return runBigPhoto(self);
         return usage();
     }
-    if (workloads.empty()) workloads = {"bezier", "model", "layers", "startup", "bundled"};
+    if (workloads.empty())
+        workloads = {"bezier", "model", "layers", "startup", "startup_busy", "bigphoto", "bundled"};
     int status = 0;
     for (const std::string& w : workloads) {
         // Each workload in its own process: the engine's state is global.

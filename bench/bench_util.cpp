@@ -1,16 +1,20 @@
 #include "bench/bench_util.h"
 
+#include "assets/pixel_buffer.h"
 #include "assets/tds_writer.h"
 #include "tests/support/make_jpeg.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <jpeglib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 double nowMs() {
@@ -68,17 +72,65 @@ std::string selfPath() {
     return buf;
 }
 
-bool runChild(const std::string& self, const std::string& args, double& value) {
+bool runChild(const std::string& self, const std::string& args, std::vector<double>& values) {
     const std::string command = "'" + self + "' " + args;
     std::FILE* p = popen(command.c_str(), "r");
     if (!p) return false;
-    const bool got = std::fscanf(p, "%lf", &value) == 1;
+    bool got = true;
+    for (double& v : values)
+        got = got && std::fscanf(p, "%lf", &v) == 1;
     const int status = pclose(p);
     if (!got || status != 0) {
         std::fprintf(stderr, "tamarack-bench: %s failed\n", command.c_str());
         return false;
     }
     return true;
+}
+
+long minorFaults() {
+    rusage r;
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_minflt;
+}
+
+double peakRssMb() {
+    rusage r;
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_maxrss / 1024.0;
+}
+
+BusyLoops::BusyLoops(int count) {
+    for (int i = 0; i < count; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            volatile unsigned long spin = 0;
+            for (;;)
+                spin = spin + 1;
+        }
+        if (pid > 0) pids.push_back(pid);
+    }
+}
+
+BusyLoops::~BusyLoops() {
+    for (int pid : pids) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+std::string bigJpeg(int w, int h) {
+    std::vector<float> cx(static_cast<size_t>(w)), cy(static_cast<size_t>(h));
+    for (int x = 0; x < w; ++x)
+        cx[static_cast<size_t>(x)] = static_cast<float>(std::sin(x * 0.013));
+    for (int y = 0; y < h; ++y)
+        cy[static_cast<size_t>(y)] = static_cast<float>(std::cos(y * 0.017));
+    return makeJpeg(w, h, [&](int x, int y) -> std::array<uint8_t, 4> {
+        const float sx = cx[static_cast<size_t>(x)], sy = cy[static_cast<size_t>(y)];
+        const int detail = ((x * 7 + y * 13) * 2654435761u >> 24) & 15;
+        return {static_cast<uint8_t>(120 + 60 * sx + 40 * sy + detail),
+                static_cast<uint8_t>(120 + 50 * sy - 50 * sx + detail),
+                static_cast<uint8_t>(120 + 70 * sx * sy + detail), 0};
+    });
 }
 
 volatile size_t decodedSum = 0;
@@ -122,5 +174,35 @@ int startupFloor(const std::string& dir) {
     // The sum keeps the decoding from being optimised away.
     decodedSum = sum;
     std::printf("%.3f\n", ms);
+    return 0;
+}
+
+int bigPhotoFloor(const std::string& path) {
+    const double t0 = nowMs();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return 1;
+    jpeg_decompress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&c);
+    jpeg_stdio_src(&c, f);
+    jpeg_read_header(&c, TRUE);
+    c.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&c);
+    // The picture's buffer in huge pages where the system has them, as the
+    // engine's own buffers are.
+    const size_t row = static_cast<size_t>(c.output_width) * 3;
+    PixelBuffer rgb;
+    if (!rgb.reserve(row * c.output_height)) return 1;
+    while (c.output_scanline < c.output_height) {
+        JSAMPROW r = rgb.data() + c.output_scanline * row;
+        jpeg_read_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_decompress(&c);
+    jpeg_destroy_decompress(&c);
+    std::fclose(f);
+    const double ms = nowMs() - t0;
+    decodedSum = rgb.data()[row * c.output_height / 2];
+    std::printf("%.3f %.1f\n", ms, peakRssMb());
     return 0;
 }
