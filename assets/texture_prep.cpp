@@ -476,6 +476,7 @@ bool buildChain(std::FILE* file, PreparedTexture& p, int maxSize) {
     // The uploader is told of new rows about every 2 MiB of level 0.
     const size_t rowBytes = static_cast<size_t>(w) * 4;
     const int publishEvery = std::max(1, static_cast<int>((size_t(2) << 20) / rowBytes));
+    // A big chain followed by the upload is kept about keepUpTo ahead of it.
     chain.ahead = publishEvery + static_cast<int>(std::min<size_t>(p.keepUpTo / rowBytes, h));
     const bool ok = direct ? decodeIntoLevel0(reader, p, chain, publishEvery)
                            : scaleIntoLevel0(reader, p, chain, publishEvery);

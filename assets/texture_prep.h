@@ -53,7 +53,7 @@ struct PreparedTexture {
     std::string error;
     std::vector<std::string> warnings;
     int width = 0, height = 0; // the picture's own size
-    JpegImage image;           // the whole decoded picture (RGB), without mips only
+    JpegImage image;           // the whole decoded picture (RGB), on the reference way
 
     struct Level {
         int width, height;
