@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <thread>
 
 void PrepareProgress::reset() {
@@ -167,7 +170,6 @@ TAMARACK_VECTORIZE void weighRow(float* __restrict acc, const uint8_t* __restric
 template <int TAPS>
 void spreadRow(const float* __restrict acc, const Taps& xs, uint8_t* __restrict out, int outWidth) {
     typedef float Floats __attribute__((vector_size(16)));
-    typedef int Ints __attribute__((vector_size(16)));
     const int taps = TAPS > 0 ? TAPS : xs.taps;
     const float* w = xs.weight.data();
     for (int x = 0; x < outWidth; ++x, w += taps, out += 4) {
@@ -178,11 +180,21 @@ void spreadRow(const float* __restrict acc, const Taps& xs, uint8_t* __restrict 
             std::memcpy(&texel, p + c * 3, sizeof texel);
             sum += w[c] * texel;
         }
+#if defined(__SSE2__)
+        // Rounded, saturated to bytes, alpha 255.
+        const __m128i ints = _mm_cvttps_epi32(_mm_add_ps(reinterpret_cast<__m128>(sum), _mm_set1_ps(0.5f)));
+        const __m128i words = _mm_packs_epi32(ints, ints);
+        const __m128i bytes = _mm_packus_epi16(words, words);
+        const uint32_t texel = static_cast<uint32_t>(_mm_cvtsi128_si32(bytes)) | 0xFF000000u;
+        std::memcpy(out, &texel, 4);
+#else
+        typedef int Ints __attribute__((vector_size(16)));
         const Ints v = __builtin_convertvector(sum + 0.5f, Ints);
         out[0] = static_cast<uint8_t>(v[0] > 255 ? 255 : v[0]);
         out[1] = static_cast<uint8_t>(v[1] > 255 ? 255 : v[1]);
         out[2] = static_cast<uint8_t>(v[2] > 255 ? 255 : v[2]);
         out[3] = 255;
+#endif
     }
 }
 
