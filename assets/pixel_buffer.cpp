@@ -18,21 +18,25 @@ PixelBuffer& PixelBuffer::operator=(PixelBuffer&& other) noexcept {
 bool PixelBuffer::reserve(size_t bytes) {
     if (bytes <= capacity_) return true;
     reset();
-    const size_t size = (bytes + hugePage - 1) / hugePage * hugePage;
+    // A block smaller than a huge page is mapped as it is: one huge page
+    // would make the kernel clear 2 MiB for it.
+    const size_t step = bytes < hugePage ? 4096 : hugePage;
+    const size_t size = (bytes + step - 1) / step * step;
     if (size < bytes) return false; // the sum wrapped
     // Map one huge page more than needed and trim both ends so that the block
     // starts on a 2 MiB boundary: every 2 MiB of it can then be one huge page.
-    void* mapped = mmap(nullptr, size + hugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const size_t slack = step == hugePage ? hugePage : 0;
+    void* mapped = mmap(nullptr, size + slack, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return false;
     const uintptr_t start = reinterpret_cast<uintptr_t>(mapped);
-    const uintptr_t aligned = (start + hugePage - 1) / hugePage * hugePage;
+    const uintptr_t aligned = (start + step - 1) / step * step;
     if (aligned > start) munmap(mapped, aligned - start);
-    const size_t tail = hugePage - (aligned - start);
+    const size_t tail = slack - (aligned - start);
     if (tail > 0) munmap(reinterpret_cast<void*>(aligned + size), tail);
     bytes_ = reinterpret_cast<uint8_t*>(aligned);
     capacity_ = size;
     // Fails harmlessly (EINVAL) where the kernel has no transparent huge pages.
-    madvise(bytes_, capacity_, MADV_HUGEPAGE);
+    if (step == hugePage) madvise(bytes_, capacity_, MADV_HUGEPAGE);
     return true;
 }
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 
 // A large block of bytes for pictures, mapped straight from the system rather
-// than through malloc: aligned to 2 MiB and marked for transparent huge pages
-// where the kernel offers them (then the first touch of each 2 MiB costs one
-// page fault instead of 512). Nothing is written when it is made: its pages are
-// zero until touched. Move-only.
+// than through malloc: from 2 MiB on, aligned to 2 MiB and marked for
+// transparent huge pages where the kernel offers them (then the first touch of
+// each 2 MiB costs one page fault instead of 512). Nothing is written when it
+// is made: its pages are zero until touched. Move-only.
 class PixelBuffer {
   public:
     PixelBuffer() = default;
