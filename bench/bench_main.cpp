@@ -7,10 +7,14 @@
 #include "base/engine.h"
 #include "base/huge_pages.h"
 #include "base/timer.h"
+#include "bench/bench_load.h"
 #include "bench/bench_util.h"
 #include "cli/modes.h"
+#include "engine/input.h"
 #include "engine/offline.h"
+#include "engine/startup.h"
 #include "render/bezier.h"
+#include "render/camera.h"
 #include "render/draw_path.h"
 #include "render/effect.h"
 #include "render/scene_gl.h"
@@ -311,6 +315,49 @@ int runBundled() {
     return 0;
 }
 
+// The bundled show in a real window, as the live show runs it: the frame
+// with its buffer swap, then the input step, start to end on the virtual
+// clock. Needs a display (xvfb-run). Floor: the same frames with SDL's own
+// SDL_PollEvent as the input step; the two alternate frame by frame.
+int runWindow() {
+    if (chdir(TAMARACK_SOURCE_DIR) != 0) return 1;
+    Overrides o;
+    o.window = o.mute = true;
+    if (!loadScript(o)) return 1;
+    einit.window();
+    einit.opengl();
+    camera.init();
+    einit.dir();
+    timer.useVirtual(60);
+    timer.init();
+    // Frame times and input step times (ms) of the engine's way and the floor.
+    std::vector<double> frame[2], step[2];
+    const int limit = quick ? 10 : 1 << 30;
+    for (int i = 0; i < limit && !engine.ended; ++i) {
+        const int way = i % 2; // 0: the engine, 1: the floor; neighbouring frames are alike
+        const double t0 = nowMs();
+        effect.DrawGLScene();
+        glFinish();
+        const double t1 = nowMs();
+        if (way == 0) {
+            input.keyboard();
+        } else {
+            SDL_Event e;
+            SDL_PollEvent(&e);
+        }
+        const double t2 = nowMs();
+        frame[way].push_back(t2 - t0);
+        step[way].push_back(t2 - t1);
+        timer.getTime();
+    }
+    const double e = median(frame[0]), f = median(frame[1]);
+    std::printf("window engine_ms=%.3f floor_ms=%.3f ratio=%.3f\n", e, f, e / f);
+    std::printf("window input_engine_us=%.1f input_floor_us=%.1f\n", 1000 * median(step[0]),
+                1000 * median(step[1]));
+    closeDisplay();
+    return 0;
+}
+
 // --- start-up -------------------------------------------------------------
 
 // In a fresh process: from the start of the asset scan to the first frame.
@@ -403,7 +450,7 @@ int runBigPhoto(const std::string& self) {
 
 int usage() {
     std::fprintf(stderr, "usage: tamarack-bench [--quick] "
-                         "[bezier|model|layers|startup|startup_busy|bigphoto|bundled ...]\n");
+                         "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window ...]\n");
     return 2;
 }
 
@@ -428,7 +475,8 @@ int main(int argc, char** argv) {
         else if (args[i] == "--workload" && i + 1 < args.size())
             child = args[++i];
         else if (args[i] == "bezier" || args[i] == "model" || args[i] == "layers" || args[i] == "startup" ||
-                 args[i] == "startup_busy" || args[i] == "bigphoto" || args[i] == "bundled")
+                 args[i] == "startup_busy" || args[i] == "bigphoto" || args[i] == "bundled" ||
+                 args[i] == "load" || args[i] == "window")
             workloads.push_back(args[i]);
         else
             return usage();
@@ -443,10 +491,12 @@ int main(int argc, char** argv) {
         if (child == "startup") return runStartup(self, false);
         if (child == "startup_busy") return runStartup(self, true);
         if (child == "bigphoto") return runBigPhoto(self);
+        if (child == "load") return runLoad(quick);
+        if (child == "window") return runWindow();
         return usage();
     }
     if (workloads.empty())
-        workloads = {"bezier", "model", "layers", "startup", "startup_busy", "bigphoto", "bundled"};
+        workloads = {"bezier", "model", "layers", "startup", "startup_busy", "bigphoto", "bundled", "load"};
     int status = 0;
     for (const std::string& w : workloads) {
         // Each workload in its own process: the engine's state is global.
