@@ -14,10 +14,26 @@ bool CInput::isQuit(const SDL_Event& e) {
 }
 
 void CInput::keyboard() {
-    SDL_PollEvent(&event); // with an empty queue the record keeps the last event
-    if (isQuit(event)) engine.quit();
+    // SDL_PollEvent reads the display only once the events it queued last
+    // have all been taken, so with one event a frame a queue of mouse motion
+    // would hold back what comes after it. Every frame reads the display, and
+    // the watch sees Escape and close as they are queued; the other events
+    // are still taken one a frame. With an empty queue the record keeps the
+    // last event.
+    SDL_PumpEvents();
+    SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    if (quitQueued() || isQuit(event)) engine.quit();
 }
 
 int CInput::pollEvents() {
     return SDL_PollEvent(&event);
+}
+
+int SDLCALL CInput::watch(void* self, SDL_Event* e) {
+    if (isQuit(*e)) static_cast<CInput*>(self)->quitSeen.store(true, std::memory_order_relaxed);
+    return 0;
+}
+
+void CInput::watchQuit() {
+    SDL_AddEventWatch(watch, this);
 }

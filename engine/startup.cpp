@@ -1,6 +1,7 @@
 #include "engine/startup.h"
 #include "base/config.h"
 #include "base/timer.h"
+#include "engine/input.h"
 #include "render/camera.h"
 #include "render/light.h"
 #include "script/script.h"
@@ -122,6 +123,7 @@ void CInit::window() {
     glContext = SDL_GL_CreateContext(screen);
     if (!glContext) fail(SDL_GetError());
     SDL_SetWindowTitle(screen, "Tamarack");
+    input.watchQuit();
     if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
 }
 
