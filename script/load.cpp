@@ -1,5 +1,6 @@
 #include "script/script.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +15,10 @@
 // Three faults of the line procedure are mended here:
 // - A definition whose text holds its own name (directly or through other
 //   names) would make the rereads of a line endless. The rereads caused by
-//   defined names are bounded per physical line; past the bound the text is
-//   kept as it stands, with an error diagnostic.
+//   defined names are bounded per physical line, and the work of loading is
+//   bounded for the whole file in proportion to its size, so that no script
+//   takes long to load. Past either bound the line is kept as it stands,
+//   with an error diagnostic.
 // - A continuation backslash on the last line of the file ends the line there
 //   (the backslash is dropped, as for any continuation).
 // - "Define" with nothing after its name defines empty text; "Define" with no
@@ -39,6 +42,22 @@ constexpr int kMaxRereads = 1000;
 // more than definitions that end ever make of a line.
 constexpr size_t kMaxGrowth = 8 * 1024;
 constexpr size_t kMaxGrowthFactor = 16;
+// The work of loading, in characters: each character read word by word, each
+// character a definition or a replacement puts in, and for each replacement
+// one in 64 of the characters of the line (searched and moved as plain
+// memory, many times faster). Each physical line may spend kWorkPerChar
+// times its length plus kLineWork; past that it draws on the file's reserve
+// of kWorkPerChar times the file's size plus kFileWork. A line of a real show
+// spends about its length; the reserve lets a long line of many names
+// through. In all, loading does at most about 1,060 times the file's size
+// plus a million characters of such work.
+constexpr size_t kWorkPerChar = 16;
+constexpr size_t kLineWork = 1024;
+constexpr size_t kFileWork = size_t{1} << 20;
+constexpr size_t kMemoryShare = 64;
+
+// Compared often: as strings, a word of another length is told apart at once.
+const std::string kSync = "Sync", kDuration = "duration", kDefine = "Define", kBackslash = "\\";
 
 bool isBlank(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -113,11 +132,30 @@ bool isSeconds(const std::string& word) {
     return digit && dot;
 }
 
-bool replaceFirst(std::string& text, const std::string& what, const std::string& with) {
+// Returns where the replacement went, or npos when `what` is not there.
+size_t replaceFirst(std::string& text, const std::string& what, const std::string& with) {
     const size_t at = text.find(what);
-    if (at == std::string::npos) return false;
-    text.replace(at, what.size(), with);
-    return true;
+    if (at != std::string::npos) text.replace(at, what.size(), with);
+    return at;
+}
+
+// Moves `in` to the start of the word that holds position `at` of its text,
+// and sets `word` to the word before that one (the previous word when
+// reading goes on there), unless that word is the first of the text.
+void skipUntouched(WordReader& in, size_t at, std::string& word) {
+    const std::string& text = *in.text;
+    size_t start = std::min(at, text.size());
+    while (start > 0 && !isBlank(text[start - 1]))
+        --start;
+    size_t end = start;
+    while (end > 0 && isBlank(text[end - 1]))
+        --end;
+    if (end == 0) return; // the first word: read from the start
+    size_t from = end;
+    while (from > 0 && !isBlank(text[from - 1]))
+        --from;
+    word.assign(text, from, end - from);
+    in.pos = start;
 }
 
 bool holdsBackslashWord(const std::string& text) {
@@ -130,7 +168,12 @@ bool holdsBackslashWord(const std::string& text) {
 
 class Loader {
   public:
-    Loader(CScript& s, std::string data) : script(s) { file.data = std::move(data); }
+    Loader(CScript& s, std::string data) : script(s) {
+        file.data = std::move(data);
+        for (const auto& c : script.constants)
+            constantStarts[static_cast<unsigned char>(c.first[0])] = true;
+        fileWork = kWorkPerChar * file.data.size() + kFileWork;
+    }
 
     void run() {
         std::string text;
@@ -161,6 +204,44 @@ class Loader {
     std::string joinBuffer;
     bool joined = false;
     bool defined = false;
+    // The first characters of the names of constants and definitions: most
+    // words are neither, and are told so without a look-up.
+    bool constantStarts[256] = {}, defineStarts[256] = {};
+    size_t lineWork = 0; // left to the physical line being read
+    size_t fileWork = 0; // the file's reserve
+
+    static bool named(const bool (&starts)[256], const std::string& word) {
+        return starts[static_cast<unsigned char>(word[0])];
+    }
+
+    void startLine(const std::string& text) { lineWork = kWorkPerChar * text.size() + kLineWork; }
+
+    // Charges work to the line, then to the file's reserve; false once both
+    // are spent.
+    bool spend(size_t chars) {
+        const size_t fromLine = std::min(chars, lineWork);
+        lineWork -= fromLine;
+        chars -= fromLine;
+        if (chars > fileWork) {
+            fileWork = 0;
+            return false;
+        }
+        fileWork -= chars;
+        return true;
+    }
+
+    void neverEnds(const std::string& word) {
+        note(Diagnostic::Error, "the replacement of \"" + word +
+                                    "\" never ends (its definition holds its own name, directly or "
+                                    "through other names); the line is kept as it stands: change the "
+                                    "definition so that its text does not lead back to its name");
+    }
+    void tooMuchWork() {
+        note(Diagnostic::Error,
+             "the line asks more of loading (replacements and definitions) than a script of this size is "
+             "allowed; the line is kept as it stands: split it, or write milliseconds and numbers instead "
+             "of seconds and names");
+    }
 
     void keep(const std::string& text, int line) {
         script.lines.push_back(text);
@@ -193,18 +274,21 @@ class Loader {
         int rereads = 0;
         int rereadLimit = kMaxRereads + countWords(text);
         size_t sizeLimit = text.size() * kMaxGrowthFactor + kMaxGrowth;
+        startLine(text);
         WordReader in(text);
+        bool syncWhenRead = false; // the after-Sync flag the words before the cursor were read with
+        size_t readFrom = 0;       // where the reading since the last replacement began
         while (!in.atEnd) {
             if (!carryPrevious) previous = word;
             carryPrevious = false;
-            if (previous == "Sync") afterSync = true;
+            if (previous == kSync) afterSync = true;
             in.read(word); // when only blanks remain, the word read last is handled once more
 
             std::string replacement;
             bool byDefinition = false;
-            if (isSeconds(word) && (previous.empty() || previous == "duration" || afterSync)) {
+            if (isSeconds(word) && (previous.empty() || previous == kDuration || afterSync)) {
                 replacement = milliseconds(word);
-            } else if (word == "\\") {
+            } else if (word == kBackslash) {
                 // Continuation: the previous word and the after-Sync flag carry over.
                 joinBuffer.append(text, 0, text.empty() ? 0 : text.size() - 1);
                 joined = true;
@@ -215,18 +299,27 @@ class Loader {
                     break;
                 }
                 in = WordReader(text);
+                syncWhenRead = afterSync;
+                readFrom = 0;
                 carryPrevious = true;
                 rereads = 0;
                 rereadLimit = kMaxRereads + countWords(text);
                 sizeLimit = text.size() * kMaxGrowthFactor + kMaxGrowth;
+                startLine(text);
                 continue;
-            } else if (word == "Define") {
+            } else if (word == kDefine) {
                 std::string name;
                 if (in.read(name)) {
                     // One separator after the name is skipped; the rest is the text.
                     const size_t from = in.pos + 1;
                     const std::string value = from < text.size() ? text.substr(from) : std::string();
+                    if (!spend(value.size())) {
+                        tooMuchWork();
+                        defined = true;
+                        break;
+                    }
                     script.defines[name] = value;
+                    defineStarts[static_cast<unsigned char>(name[0])] = true;
                     if (!warnedBackslash && holdsBackslashWord(value)) {
                         warnedBackslash = true;
                         note(Diagnostic::Warning, "the text of \"" + name +
@@ -241,26 +334,46 @@ class Loader {
                 }
                 defined = true;
                 continue;
-            } else if (auto c = script.constants.find(word); c != script.constants.end()) {
+            } else if (auto c =
+                           named(constantStarts, word) ? script.constants.find(word) : script.constants.end();
+                       c != script.constants.end()) {
                 replacement = std::to_string(c->second);
-            } else if (auto d = script.defines.find(word); d != script.defines.end()) {
+            } else if (auto d = named(defineStarts, word) ? script.defines.find(word) : script.defines.end();
+                       d != script.defines.end()) {
                 replacement = d->second;
                 byDefinition = true;
             } else {
                 continue;
             }
 
-            // The first occurrence of the word's text is replaced, wherever it stands.
-            if (!replaceFirst(text, word, replacement)) continue;
-            if (in.atEnd) break; // the word was the last of the text: the line is not read again
-            if (byDefinition && (++rereads > rereadLimit || text.size() > sizeLimit)) {
-                note(Diagnostic::Error, "the replacement of \"" + word +
-                                            "\" never ends (its definition holds its own name, directly or "
-                                            "through other names); the line is kept as it stands: change the "
-                                            "definition so that its text does not lead back to its name");
+            // The first occurrence of the word's text is replaced, wherever it
+            // stands, as long as the work allowed is not spent.
+            if (!spend(in.pos - readFrom + replacement.size() + text.size() / kMemoryShare)) {
+                if (byDefinition)
+                    neverEnds(word);
+                else
+                    tooMuchWork();
                 break;
             }
-            in = WordReader(text); // read again from the start; the replaced word is the previous word
+            const size_t at = replaceFirst(text, word, replacement);
+            if (at == std::string::npos) continue;
+            if (in.atEnd) break; // the word was the last of the text: the line is not read again
+            if (byDefinition && (++rereads > rereadLimit || text.size() > sizeLimit)) {
+                neverEnds(word);
+                break;
+            }
+            // Read again from the start; the replaced word is the previous word.
+            // The words before the one the replacement went into were read
+            // and left alone, and they would be again unless a definition on
+            // this line, a "Sync" seen since, or a replaced word that changes
+            // how the first word is read could change that: then they are
+            // read again, otherwise reading goes on from that word, as if
+            // they had been.
+            in = WordReader(text);
+            if (!defined && afterSync == syncWhenRead && word != kDuration && word != kSync)
+                skipUntouched(in, at, word);
+            syncWhenRead = afterSync;
+            readFrom = in.pos;
         }
         return text;
     }

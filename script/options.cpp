@@ -6,6 +6,7 @@
 #include <climits>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The options pass: "Default" and "Sync" lines up to the line holding
@@ -20,15 +21,20 @@
 // - "Sync" pairs: an incomplete last pair is dropped, and a word that does not
 //   begin with a number counts as 0 (each with a warning); blanks after the
 //   last number add nothing.
+// A line names its first few wrong words one by one and counts the rest in
+// one more warning, so that a runaway line does not bury the others.
 
 namespace {
 
 const char* const kFile = "data/script.txt";
+constexpr int kWordWarningsPerLine = 3;
 const char* const kOptionWords[] = {"!fullscreen", "!sound",  "anaglyphic", "!gui",
                                     "640x480",     "800x600", "1024x768"};
 
-std::vector<std::string> words(const std::string& text) {
-    std::vector<std::string> out;
+// The words of a line, as views into it, into `out`: an options section of
+// long lines is read without a string for each word or a list for each line.
+void words(const std::string& text, std::vector<std::string_view>& out) {
+    out.clear();
     size_t i = 0;
     auto blank = [](unsigned char c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -39,15 +45,14 @@ std::vector<std::string> words(const std::string& text) {
         const size_t start = i;
         while (i < text.size() && !blank(text[i]))
             ++i;
-        if (i > start) out.push_back(text.substr(start, i - start));
+        if (i > start) out.push_back(std::string_view(text).substr(start, i - start));
     }
-    return out;
 }
 
 // The leading decimal integer of a text as a C stream reads it: leading
 // blanks, an optional sign, digits; out-of-range values stop at the limits.
 // `ok` tells whether the text begins with a number at all.
-int32_t leadingInt(const std::string& text, bool& ok) {
+int32_t leadingInt(std::string_view text, bool& ok) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
         ++i;
@@ -74,7 +79,7 @@ std::string unknownOption(const std::string& word) {
     return message;
 }
 
-bool applyOption(const std::string& word) {
+bool applyOption(std::string_view word) {
     if (word == "!fullscreen") {
         einit.windowed = 1;
     } else if (word == "!sound") {
@@ -105,9 +110,20 @@ void CScript::optionParse() {
 
     size_t i = 0;
     bool timeline = false;
+    std::vector<std::string_view> w;
     for (; i < lines.size() && !timeline; ++i) {
-        const std::vector<std::string> w = words(lines[i]);
+        words(lines[i], w);
         const int line = lineAt(i);
+        int wrongWords = 0;
+        auto wrongWord = [&](const std::string& message) {
+            if (++wrongWords <= kWordWarningsPerLine) note(Diagnostic::Warning, line, message);
+        };
+        auto countRest = [&](const std::string& what) {
+            if (wrongWords > kWordWarningsPerLine)
+                note(Diagnostic::Warning, line,
+                     std::to_string(wrongWords - kWordWarningsPerLine) + " more words " + what +
+                         " (not listed one by one): correct the line");
+        };
         for (size_t k = 0; k < w.size(); ++k) {
             if (w[k] == "@sync") {
                 timeline = true; // the rest of the line is not read
@@ -119,7 +135,7 @@ void CScript::optionParse() {
                 if (n % 2) {
                     note(Diagnostic::Warning, line,
                          "\"Sync\" needs pairs of numbers (track, length) but holds " + std::to_string(n) +
-                             " words; the incomplete last pair \"" + w.back() +
+                             " words; the incomplete last pair \"" + std::string(w.back()) +
                              "\" is dropped: add its length");
                     --n;
                 }
@@ -129,21 +145,21 @@ void CScript::optionParse() {
                     bool ok = true;
                     step.track = leadingInt(w[p], ok);
                     if (!ok)
-                        note(Diagnostic::Warning, line,
-                             "\"" + w[p] +
-                                 "\" in \"Sync\" is no number and counts as 0: write a track number");
+                        wrongWord("\"" + std::string(w[p]) +
+                                  "\" in \"Sync\" is no number and counts as 0: write a track number");
                     step.length = leadingInt(w[p + 1], ok);
                     if (!ok)
-                        note(Diagnostic::Warning, line,
-                             "\"" + w[p + 1] +
-                                 "\" in \"Sync\" is no number and counts as 0: write a length in ms");
+                        wrongWord("\"" + std::string(w[p + 1]) +
+                                  "\" in \"Sync\" is no number and counts as 0: write a length in ms");
                     track.push_back(step);
                 }
+                countRest("in \"Sync\" are no numbers and count as 0");
                 break;
             }
             if (w[k] == "Default") {
                 for (size_t p = k + 1; p < w.size(); ++p)
-                    if (!applyOption(w[p])) note(Diagnostic::Warning, line, unknownOption(w[p]));
+                    if (!applyOption(w[p])) wrongWord(unknownOption(std::string(w[p])));
+                countRest("after \"Default\" are no option words and are ignored");
                 break;
             }
             // any other word of the options section is ignored

@@ -2,6 +2,7 @@
 #include "script/script.h"
 #include "support/temp_dir.h"
 
+#include <ctime>
 #include <gtest/gtest.h>
 
 namespace {
@@ -60,6 +61,20 @@ TEST(ScriptLoad, LineProcedure) {
          "@sync\r\n0 a\r\n@end\r\nb\r\n",
          {"@sync\r", "0 a\r", "@end\r", "b\r"}},
         {"empty file", "", {}},
+        // A replacement reads the line again from the start; these are the
+        // cases where the words before it are read differently the second time.
+        {"a Sync makes earlier seconds count when the line is read again",
+         "Define A 7\nx 1.5 Sync 2 A 3\n",
+         {"x 1500 Sync 2 7 3"}},
+        {"a definition is executed again when its line is read again",
+         "Define A 5\n0 Define B A x\n1 B\n",
+         {"1 5 x"}},
+        {"a replaced 'duration' comes before the first word read again",
+         "Define duration 5\n0 x \\\n1.5 duration y\n",
+         {"0 x 1500 5 y"}},
+        {"a replaced 'Sync' comes before the first word read again",
+         "Define Sync 3\n0 x \\\n1.5 Sync y\n",
+         {"0 x 1500 3 y"}},
     };
     for (const auto& c : cases) {
         Lines want = c.kept;
@@ -77,6 +92,53 @@ TEST(ScriptLoad, EndlessDefinitionsAreBoundedWithAnError) {
         ASSERT_EQ(kept.size(), 4u) << text;
         EXPECT_EQ(kept[2], "1 c") << text;
         EXPECT_TRUE(hasDiagnostic(Diagnostic::Error, line, "never ends")) << text;
+    }
+}
+
+// CPU time of this thread, in ms: what loading costs, whatever else runs.
+double cpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+std::string repeat(const std::string& text, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += text;
+    return out;
+}
+
+int loadErrors() {
+    int n = 0;
+    for (const Diagnostic& d : script.diagnostics)
+        n += d.severity == Diagnostic::Error;
+    return n;
+}
+
+TEST(ScriptLoad, EndlessDefinitionsOnEveryLineLoadQuickly) {
+    const std::string cases[] = {
+        "Define A x B\nDefine B y A\n@sync\n" + repeat("0 A z\n", 300),
+        "Define A x B\nDefine B y C\nDefine C w A\n@sync\n" + repeat("0 A z\n", 300),
+        "Define A 1.5 A\n@sync\n" + repeat("0 duration A z\n", 300),
+    };
+    for (const std::string& text : cases) {
+        const double t0 = cpuMs();
+        load(text);
+        EXPECT_LT(cpuMs() - t0, 500) << text.substr(0, 40);
+        EXPECT_GE(loadErrors(), 300) << text.substr(0, 40);
+    }
+}
+
+TEST(ScriptLoad, LongLinesOfManyReplacementsLoadWhole) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Sync" + repeat(" 1 0.25", 1000), "Sync" + repeat(" 1 250", 1000)},
+        {"Define N x\n0" + repeat(" N", 300) + " end", "0" + repeat(" x", 300) + " end"},
+        {"0" + repeat(" GL_ONE", 3000) + " x", "0" + repeat(" 1", 3000) + " x"},
+    };
+    for (const auto& [text, kept] : cases) {
+        EXPECT_EQ(load("@sync\n" + text + "\n"), (Lines{"@sync", kept, "@end"})) << text.substr(0, 40);
+        EXPECT_EQ(loadErrors(), 0) << text.substr(0, 40);
     }
 }
 
