@@ -1,4 +1,5 @@
 #include "assets/asset_report.h"
+#include "base/config.h"
 #include "cli/modes.h"
 #include "engine/offline.h"
 #include "script/check.h"
@@ -11,19 +12,18 @@
 // Exits 1 when there is an error.
 int runCheck(const Options& opt) {
     assetReport.print = false; // the asset problems are printed below, once
-    std::vector<Diagnostic> found;
-    // A script that cannot be read is a finding, not a failure of the check.
+    // The script is loaded once, as openOffline would; one that cannot be
+    // read is a finding, not a failure of the check.
+    overrides = overridesOf(opt);
+    einit.defaults();
     script.reset();
     script.init("data/script.txt");
-    if (!script.opened) {
-        found = checkShow();
-    } else {
-        script.reset();
-        assetReport.clear();
-        Offscreen frame;
-        if (!openOffline(opt, frame)) return 1;
-        found = checkShow();
+    Offscreen frame;
+    if (script.opened) {
+        overrides.apply();
+        if (!openOfflineLoaded(opt.fps, frame)) return 1;
     }
+    const std::vector<Diagnostic> found = checkShow();
     int errors = 0, warnings = 0;
     for (const Diagnostic& d : found) {
         (d.severity == Diagnostic::Error ? errors : warnings)++;

@@ -8,7 +8,10 @@
 #include <cstdio>
 
 bool openOffline(const Overrides& o, int fps, Offscreen& frame, bool scanAssets) {
-    if (!loadScript(o)) return false;
+    return loadScript(o) && openOfflineLoaded(fps, frame, scanAssets);
+}
+
+bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets) {
     einit.soundOn = 0; // offline modes never open the audio device
     std::string err;
     if (!frame.open(einit.screenWidth, einit.screenHeight, err)) {

@@ -8,3 +8,6 @@
 // camera and the asset scan. The clock is virtual, at `fps`, from 0.
 // On failure prints one line on stderr and returns false.
 bool openOffline(const Overrides& overrides, int fps, Offscreen& frame, bool scanAssets = true);
+
+// The same for a script its caller has loaded already: everything after it.
+bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets = true);

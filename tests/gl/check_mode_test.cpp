@@ -2,7 +2,13 @@
 #include "support/run.h"
 #include "support/temp_dir.h"
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -82,6 +88,33 @@ TEST(CheckMode, BundledShowIsCleanAndAMissingScriptIsOneError) {
     EXPECT_EQ(r.out, "data/script.txt: error: cannot open data/script.txt: No such file or directory\n"
                      "1 errors, 0 warnings\n");
     EXPECT_EQ(r.status, 1);
+}
+
+TEST(CheckMode, ReadsTheScriptOnce) {
+    // The script is a pipe written once: a second read would wait for a
+    // second writer, which the watcher below plays and counts.
+    TempShow show;
+    const std::string fifo = show.data("script.txt");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::atomic<bool> done{false};
+    int reads = 0;
+    std::thread writer([&] {
+        const std::string text = "@sync\n0 track 1 type 1 duration 1.0 opacity 1\n";
+        for (const auto start = std::chrono::steady_clock::now(); !done;) {
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); // only with a reader waiting
+            if (fd >= 0) {
+                if (++reads == 1 && write(fd, text.data(), text.size()) < 0) break;
+                close(fd);
+            }
+            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(20)) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const RunResult r = runTamarack({"--check", show.dir()});
+    done = true;
+    writer.join();
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(r.out, "0 errors, 0 warnings\n");
 }
 
 } // namespace
