@@ -174,6 +174,8 @@ class CommandReader {
             }
             keyword(*k);
         }
+        typeOfObjects();
+        shortDuration();
     }
 
   private:
@@ -229,8 +231,14 @@ class CommandReader {
                     notANumber(k, endPart, arg);
                     break;
                 }
-                if (k.name == std::string("duration")) out.hasDuration = true;
-                if (k.name == std::string("type")) out.hasType = true;
+                if (k.name == std::string("duration")) {
+                    out.hasDuration = true;
+                    out.duration = v;
+                }
+                if (k.name == std::string("type")) {
+                    out.hasType = true;
+                    out.type = v;
+                }
                 if (k.name == std::string("scene") && v == 1) out.bezier = true;
                 if (k.name == std::string("track")) out.tracks.push_back(static_cast<int32_t>(v));
                 if (k.name == std::string("sync")) syncTrack(v);
@@ -240,6 +248,7 @@ class CommandReader {
                 if (!beginsFloat(arg)) notANumber(k, endPart, arg);
                 break;
             case Arg::Object:
+                out.objects.push_back(arg);
                 objectName(arg, endPart);
                 break;
             case Arg::Mask:
@@ -261,6 +270,31 @@ class CommandReader {
             values(k, true);
         }
         // any other word is read next as a keyword of its own
+    }
+
+    // A picture drawn as a model or a model as a picture: the value the name
+    // gives is read as the other kind's, so nothing or the wrong thing shows.
+    void typeOfObjects() {
+        for (const std::string& name : out.objects) {
+            if (out.type == 0 && isJpegName(name))
+                warn("'type 0' draws a model, but " + quoted(name) +
+                     " is a picture, so nothing or the wrong model is drawn: write 'type 1' for a picture");
+            if (out.type == 1 && is3dsName(name))
+                warn("'type 1' draws a picture, but " + quoted(name) +
+                     " is a model, so nothing or the wrong picture is drawn: write 'type 0' for a model");
+        }
+    }
+
+    // A duration without a dot is milliseconds: "duration 2" is gone at once.
+    void shortDuration() {
+        if (out.duration < 0 || out.duration >= 20 || out.hasInsync) return;
+        const std::string d = std::to_string(out.duration);
+        if (out.duration == 0)
+            warn("'duration 0' ends the command as it starts, so it is erased before it is drawn: write its "
+                 "length, e.g. 'duration 2.0' (seconds)");
+        else
+            warn("'duration " + d + "' is " + d +
+                 " ms, shorter than a frame or two: if seconds were meant, write 'duration " + d + ".0'");
     }
 
     void syncTrack(long n) {

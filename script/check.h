@@ -33,6 +33,9 @@ struct CommandReading {
     bool bezier = false;              // "scene 1"
     bool isEnd = false;               // holds the keyword "end"
     std::vector<int32_t> tracks;      // every number given to "track"
+    long type = 100;                  // the last "type" (100: none)
+    long duration = -1;               // the last "duration" (-1: none)
+    std::vector<std::string> objects; // the names given to "object", with the one after "to"
     std::vector<Diagnostic> problems; // at `line` of data/script.txt
 };
 

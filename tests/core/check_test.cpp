@@ -62,9 +62,23 @@ TEST(CheckCommand, ProblemsOfOneCommand) {
         {"0 sync -1", {"error: 'sync -1' names no sync track (the script has 2"}},
         {"0 end blend", {"warning: the words after 'end' are never read (the show ends there)"}},
         {"x blend", {"warning: the time 'x' is no number, so the command gets time 0"}},
+        {"0 type 0 object logo.jpg duration 50",
+         {"warning: 'type 0' draws a model, but 'logo.jpg' is a picture, so nothing or the wrong model is "
+          "drawn"}},
+        {"0 object logo.jpg to torus.3ds type 1 duration 50",
+         {"warning: 'type 1' draws a picture, but 'torus.3ds' is a model, so nothing or the wrong picture "
+          "is drawn"}},
+        {"0 type 1 object logo.jpg duration 19",
+         {"warning: 'duration 19' is 19 ms, shorter than a frame or two"}},
+        {"0 type 1 object logo.jpg duration 0",
+         {"warning: 'duration 0' ends the command as it starts, so it is erased before it is drawn"}},
+        {"0 type 1 object logo.jpg duration 20", {}},
+        {"0 type 1 object logo.jpg duration 2 insync", {}}, // a template's steps have their own lengths
     };
     for (const auto& [command, want] : cases)
         EXPECT_EQ(found(command), want) << command;
+    EXPECT_NE(readCommand("0 duration 2", 1, show()).problems.at(0).message.find("write 'duration 2.0'"),
+              std::string::npos);
 }
 
 // What readCommand gives: time (with '?' when it is no number), then the flags

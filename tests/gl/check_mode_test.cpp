@@ -55,6 +55,7 @@ data/script.txt:13: error: 'sync 1' names an empty sync track (its 'Sync' line h
 data/script.txt:14: error: 'color' needs 3 numbers (red green blue) but the command ends: write the values after 'color', e.g. 'color 1 1 1'
 data/script.txt:16: error: 'object ship.3ds': no model 'ship.3ds' is loaded; data/ship.3DS is not loaded because of the case of its ending (see its warning): rename it 'ship.3ds'
 data/script.txt:17: error: 'mask' takes a picture (.jpg/.JPG); 'm.3ds' is not one and is ignored: name a loaded picture
+data/script.txt:17: warning: 'duration 1' is 1 ms, shorter than a frame or two: if seconds were meant, write 'duration 1.0'
 data/script.txt:18: warning: the time 'x' is no number, so the command gets time 0: write its start time first, in ms (1500) or seconds (1.5)
 data/script.txt:19: error: the replacement of "LOOP" never ends (its definition holds its own name, directly or through other names); the line is kept as it stands: change the definition so that its text does not lead back to its name
 data/script.txt:19: warning: unknown word 'LOOP' is skipped: remove it or write a keyword
@@ -63,7 +64,7 @@ data/script.txt:19: warning: the command has no 'type' and is not 'scene 1', so 
 data/script.txt:20: warning: the words after 'end' are never read (the show ends there): remove them
 data/script.txt:21: error: 'object ship.3DS': no model 'ship.3DS' is loaded: data/ship.3DS is skipped because of the case of its ending (see its warning): rename the file 'ship.3ds' and write 'object ship.3ds'
 data/ship.3DS: warning: data/ship.3DS is not loaded: the ending must be written ".3ds": rename the file
-11 errors, 15 warnings
+11 errors, 16 warnings
 )";
 
 TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
