@@ -4,11 +4,14 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <mutex>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #ifdef TAMARACK_HAVE_OPENMPT
@@ -75,6 +78,29 @@ void SDLCALL feedModule(void*, Uint8* stream, int len) {
 }
 #endif
 
+// Opens the audio device with the audio library's own complaints held back
+// (ALSA prints a screenful when there is no sound card); when it cannot be
+// opened, one line says so and the show goes on without music.
+void openDevice() {
+    std::fflush(stderr);
+    const int saved = dup(2);
+    const int quiet = ::open("/dev/null", O_WRONLY);
+    if (saved >= 0 && quiet >= 0) dup2(quiet, 2);
+    bool ok = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (ok) {
+        Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MOD);
+        ok = Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 2048) == 0;
+    }
+    if (saved >= 0) {
+        dup2(saved, 2);
+        close(saved);
+    }
+    if (quiet >= 0) close(quiet);
+    if (!ok)
+        std::fprintf(stderr, "tamarack: no audio device could be opened (%s); the show plays without music\n",
+                     SDL_GetError());
+}
+
 } // namespace
 
 bool CSound::modulePlaying() const {
@@ -95,9 +121,7 @@ void CSound::init(const char* file) {
 void CSound::open(const char* file) {
     if (!system) {
         // The device is opened once; later music files reuse it.
-        SDL_InitSubSystem(SDL_INIT_AUDIO);
-        Mix_Init(MIX_INIT_MP3 | MIX_INIT_OGG | MIX_INIT_MOD);
-        Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 2048);
+        openDevice();
         system = true;
     }
     close(); // the last music file found is the one that plays

@@ -48,9 +48,23 @@ bool loadScript(const Overrides& o) {
     return openScript();
 }
 
+// The show plays as the script says, however broken; one line before the
+// window opens says why it may show nothing.
+static void reportScriptErrors() {
+    int errors = 0;
+    for (const Diagnostic& d : script.diagnostics)
+        errors += d.severity == Diagnostic::Error;
+    if (errors > 0)
+        std::fprintf(stderr,
+                     "tamarack: data/script.txt has %d error%s; the show may draw nothing; run 'tamarack "
+                     "--check' to see them\n",
+                     errors, errors == 1 ? "" : "s");
+}
+
 void CInit::init() {
     defaults();
     if (!openScript()) std::exit(1);
+    reportScriptErrors();
     window();
     opengl();
     camera.init();
