@@ -1,7 +1,9 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -11,6 +13,46 @@ int secondsToMs(double seconds) {
 }
 
 namespace {
+
+// The longest time the show clock holds, in seconds (about 24 days).
+constexpr double kMaxSeconds = 2147483.647;
+
+// A value given on the command line that is not what its option takes: one
+// line saying what is allowed, and the usage error's status.
+int refuse(const std::string& option, const std::string& message) {
+    std::cerr << "tamarack: " << option << ": " << message << "\n";
+    return 2;
+}
+
+// The whole of `text` as a finite number, or false.
+bool number(const std::string& text, double& out) {
+    char* end = nullptr;
+    errno = 0;
+    out = std::strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && std::isfinite(out) && errno != ERANGE;
+}
+
+// Reads a time in seconds, 0 or more; 0 when it is good, else the status.
+int readSeconds(const std::string& option, const std::string& text, double& out) {
+    if (!number(text, out))
+        return refuse(option, "'" + text + "' is not a number of seconds: write one like 12 or 12.5");
+    if (out < 0) return refuse(option, text + " is before the show begins: times are 0 seconds or more");
+    if (out > kMaxSeconds)
+        return refuse(option, text + " is past what the show clock holds: times are at most 2147483.647 s");
+    return 0;
+}
+
+// Reads a number in [low, high] (a whole one when `whole`); else says
+// `problem` about the text as given and returns the status.
+template <typename T>
+int readRange(const std::string& option, const std::string& text, double low, double high, bool whole,
+              const std::string& problem, T& out) {
+    double value = 0;
+    if (!number(text, value) || value < low || value > high || (whole && value != std::floor(value)))
+        return refuse(option, text + " " + problem);
+    out = static_cast<T>(value);
+    return 0;
+}
 
 // Why an output file name is refused, or nullptr: it must end in `ending`
 // (or `other`) and must not name a folder.
@@ -25,6 +67,11 @@ const char* outputProblem(const std::string& path, const char* ending, const cha
     return nullptr;
 }
 
+int checkOutput(const std::string& option, const std::string& path, const char* ending, const char* other) {
+    const char* problem = outputProblem(path, ending, other);
+    return problem ? refuse(option, "'" + path + "' " + problem) : 0;
+}
+
 } // namespace
 
 int parseCommandLine(int argc, char** argv, Options& opt) {
@@ -36,12 +83,14 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     app.add_flag("--window", opt.window, "Run in a window, whatever the script's options say");
     app.add_flag("--mute", opt.mute, "Play no music, whatever the script's options say");
 
+    // The numbers are taken as words and read below, so that a bad one gets a
+    // line of its own saying what the option takes.
     bool preprocess = false, inspect = false, assets = false, check = false;
+    std::string scenes, fps, from, to, start, every, columns;
     auto* modes = app.add_option_group("modes", "Authoring modes (no window, no music)");
     modes->add_flag("-E,--preprocess", preprocess, "Print the script's kept lines after preprocessing");
     modes->add_flag("--inspect", inspect, "Print the options, sync tracks and commands as JSON");
-    modes->add_option("--scenes", opt.seconds, "Print the scene list at SECONDS as JSON")
-        ->type_name("SECONDS");
+    modes->add_option("--scenes", scenes, "Print the scene list at SECONDS as JSON")->type_name("SECONDS");
     modes->add_flag("--assets", assets, "Print the registered textures, models and music as JSON");
     std::vector<std::string> shot;
     modes->add_option("--shot", shot, "Render the frame at SECONDS to FILE.png")
@@ -61,15 +110,15 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         ->type_name("FILE.png");
     modes->require_option(0, 1);
 
-    app.add_option("--fps", opt.fps, "Frame rate of the virtual clock (default 60)")
-        ->check(CLI::Range(1, 1000));
-    app.add_option("--from", opt.from, "--render: first time, in seconds (default 0)");
-    app.add_option("--to", opt.to, "--render: last time, in seconds (default: the end of the show)");
-    app.add_option("--every", opt.every, "--timeline, --contact-sheet: seconds between frames (default 5)")
+    app.add_option("--fps", fps, "Frame rate of the virtual clock, 1 to 1000 (default 60)")->type_name("N");
+    app.add_option("--from", from, "--render: first time, in seconds (default 0)")->type_name("SECONDS");
+    app.add_option("--to", to,
+                   "--render: last time, in seconds, not before --from (default: the end of the show)")
         ->type_name("SECONDS");
-    app.add_option("--columns", opt.columns, "--contact-sheet: frames in a row (default 4)");
-    app.add_option("--start", opt.start, "Begin the show at SECONDS (live and --render)")
+    app.add_option("--every", every, "--timeline, --contact-sheet: seconds between frames (default 5)")
         ->type_name("SECONDS");
+    app.add_option("--columns", columns, "--contact-sheet: frames in a row (default 4)")->type_name("N");
+    app.add_option("--start", start, "Begin the show at SECONDS (live and --render)")->type_name("SECONDS");
     app.add_flag("--dev", opt.dev,
                  "Authoring mode in a window: Space pauses and resumes the show and the music, "
                  "Left/Right seek 5 s back/forward (1 s with Shift), Home restarts from 0, Escape quits; "
@@ -90,18 +139,48 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         return 2;
     }
 
+    opt.hasStart = app.count("--start") > 0;
+    opt.hasFrom = app.count("--from") > 0;
+    opt.hasTo = app.count("--to") > 0;
+    int status = 0;
+    if (app.count("--fps") &&
+        (status = readRange("--fps", fps, 1, 1000, true,
+                            "is not a frame rate: write a whole number from 1 to 1000", opt.fps)))
+        return status;
+    if (app.count("--every") &&
+        (status =
+             readRange("--every", every, 0.0005, 1e6, false,
+                       "is no time between frames: give seconds from 0.001 up, as in --every 5", opt.every)))
+        return status;
+    if (app.count("--columns") &&
+        (status =
+             readRange("--columns", columns, 1, 1000, true,
+                       "is no number of frames in a row: give 1 to 1000, as in --columns 4", opt.columns)))
+        return status;
+    if (opt.hasStart && (status = readSeconds("--start", start, opt.start))) return status;
+    if (opt.hasFrom && (status = readSeconds("--from", from, opt.from))) return status;
+    if (opt.hasTo && (status = readSeconds("--to", to, opt.to))) return status;
+    // The first frame --render writes is at --from, or else at --start.
+    const bool hasFirst = opt.hasFrom || opt.hasStart;
+    const std::string firstOption = opt.hasFrom ? "--from" : "--start";
+    const std::string& first = opt.hasFrom ? from : start;
+    if (hasFirst && opt.hasTo && (opt.hasFrom ? opt.from : opt.start) > opt.to)
+        return refuse("--to",
+                      to + " is before " + firstOption + " " + first +
+                          ": the frames written lie from the one to the other, so --to must be the later "
+                          "(or the same, for the one frame at that time)");
+
     if (preprocess) opt.mode = Options::Preprocess;
     if (inspect) opt.mode = Options::Inspect;
-    if (app.count("--scenes")) opt.mode = Options::Scenes;
+    if (app.count("--scenes")) {
+        opt.mode = Options::Scenes;
+        if ((status = readSeconds("--scenes", scenes, opt.seconds))) return status;
+    }
     if (assets) opt.mode = Options::Assets;
     if (!shot.empty()) {
         opt.mode = Options::Shot;
-        try {
-            opt.seconds = std::stod(shot[0]);
-        } catch (const std::exception&) {
-            std::cerr << "tamarack: --shot: '" << shot[0] << "' is not a number of seconds\n" << app.help();
-            return 2;
-        }
+        if ((status = readSeconds("--shot", shot[0], opt.seconds))) return status;
+        if ((status = checkOutput("--shot", shot[1], ".png", nullptr))) return status;
         opt.file = shot[1];
     }
     if (app.count("--render")) opt.mode = Options::Render;
@@ -111,25 +190,10 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         const bool page = app.count("--timeline") > 0;
         opt.mode = page ? Options::Timeline : Options::ContactSheet;
         opt.file = page ? timeline : sheet;
-        if (const char* problem = outputProblem(opt.file, page ? ".html" : ".png", page ? ".htm" : nullptr)) {
-            std::cerr << "tamarack: " << (page ? "--timeline" : "--contact-sheet") << ": '" << opt.file
-                      << "' " << problem << "\n";
-            return 2;
-        }
-        if (!(opt.every >= 0.0005 && opt.every < 1e6)) {
-            std::cerr << "tamarack: --every: " << opt.every
-                      << " is no time between frames: give seconds from 0.001 up, as in --every 5\n";
-            return 2;
-        }
-        if (opt.columns < 1 || opt.columns > 1000) {
-            std::cerr << "tamarack: --columns: " << opt.columns
-                      << " is no number of frames in a row: give 1 to 1000, as in --columns 4\n";
-            return 2;
-        }
+        if ((status = checkOutput(page ? "--timeline" : "--contact-sheet", opt.file, page ? ".html" : ".png",
+                                  page ? ".htm" : nullptr)))
+            return status;
     }
-    opt.hasStart = app.count("--start") > 0;
-    opt.hasFrom = app.count("--from") > 0;
-    opt.hasTo = app.count("--to") > 0;
     if (opt.dev) opt.window = true;
     return -1;
 }

@@ -70,6 +70,7 @@ void CDev::tick() {
 
 void CDev::togglePause() {
     paused = !paused;
+    lastTitle = ticks() - kTitleEvery; // the title says so with the next frame
     if (paused) {
         sound.pause();
     } else {
@@ -203,9 +204,10 @@ void CDev::seekKeepingMusic(int32_t ms) {
     continueAt(timer.elapsed);
 }
 
-std::string CDev::title(int32_t ms, int framesPerSecond) {
+std::string CDev::title(int32_t ms, int framesPerSecond, bool paused) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "Tamarack - %.2f s - %d fps", ms / 1000.0, framesPerSecond);
+    std::snprintf(buf, sizeof buf, "Tamarack - %.2f s - %d fps%s", ms / 1000.0, framesPerSecond,
+                  paused ? " - paused" : "");
     return buf;
 }
 
@@ -217,5 +219,6 @@ void CDev::frameDrawn() {
     if (now - lastTitle < kTitleEvery) return;
     lastTitle = now;
     if (einit.screen)
-        SDL_SetWindowTitle(einit.screen, title(timer.elapsed, static_cast<int>(frameTimes.size())).c_str());
+        SDL_SetWindowTitle(einit.screen,
+                           title(timer.elapsed, static_cast<int>(frameTimes.size()), paused).c_str());
 }

@@ -37,10 +37,11 @@ class CDev {
     bool poll();
     bool reload();
 
-    // The window title: "Tamarack - 12.34 s - 60 fps", refreshed a few times
-    // a second from the frames drawn in the last second.
+    // The window title: "Tamarack - 12.34 s - 60 fps", with " - paused" while
+    // paused, refreshed a few times a second from the frames drawn in the
+    // last second, and at once when the show pauses or resumes.
     void frameDrawn();
-    static std::string title(int32_t ms, int framesPerSecond);
+    static std::string title(int32_t ms, int framesPerSecond, bool paused = false);
 
   private:
     void continueAt(int32_t ms);       // real clock from show time ms

@@ -1,6 +1,7 @@
 #include "support/run.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -21,13 +22,42 @@ TEST(CommandLine, OutputPathsAreRelativeToTheStartingFolderWhereverShowDirStands
 }
 
 TEST(CommandLine, UsageErrorsExitWithStatusTwo) {
-    for (const auto& args : std::vector<std::vector<std::string>>{{"--bogus"},
-                                                                  {"--shot", "1"},
-                                                                  {"--shot", "x", "a.png"},
-                                                                  {"--fps", "0", "--scenes", "1"},
-                                                                  {"-E", "--inspect"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--bogus"}, {"--shot", "1"}, {"-E", "--inspect"}}) {
         const RunResult r = runTamarack(args);
         EXPECT_EQ(r.status, 2) << args[0];
         EXPECT_NE(r.err.find("Usage: tamarack"), std::string::npos) << args[0];
+    }
+}
+
+// A value an option does not take: status 2 and one line that says what it
+// takes, before anything is loaded or written.
+TEST(CommandLine, BadValuesGetOneLineSayingWhatIsAllowed) {
+    TempShow cwd;
+    std::filesystem::create_directory(cwd.dir() + "/dir.png");
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--start", "abc"}, "tamarack: --start: 'abc' is not a number of seconds"},
+        {{"--scenes", "abc"}, "tamarack: --scenes: 'abc' is not a number of seconds"},
+        {{"--shot", "x", "a.png"}, "tamarack: --shot: 'x' is not a number of seconds"},
+        {{"--fps", "0", "--scenes", "1"}, "tamarack: --fps: 0 is not a frame rate"},
+        {{"--render", "out", "--fps", "2.5"}, "tamarack: --fps: 2.5 is not a frame rate"},
+        {{"--contact-sheet", "x.png", "--columns", "x"}, "tamarack: --columns: x is no number of frames"},
+        {{"--scenes", "-3"}, "tamarack: --scenes: -3 is before the show begins"},
+        {{"--shot", "-1", "a.png"}, "tamarack: --shot: -1 is before the show begins"},
+        {{"--start", "-0.5"}, "tamarack: --start: -0.5 is before the show begins"},
+        {{"--render", "out", "--from", "-1"}, "tamarack: --from: -1 is before the show begins"},
+        {{"--render", "out", "--to", "-2"}, "tamarack: --to: -2 is before the show begins"},
+        {{"--render", "out", "--from", "30", "--to", "20"}, "tamarack: --to: 20 is before --from 30"},
+        {{"--render", "out", "--start", "3", "--to", "2.5"}, "tamarack: --to: 2.5 is before --start 3"},
+        {{"--shot", "5", "."}, "tamarack: --shot: '.' must end in .png"},
+        {{"--shot", "5", "x.jpg"}, "tamarack: --shot: 'x.jpg' must end in .png"},
+        {{"--shot", "5", "dir.png"}, "tamarack: --shot: 'dir.png' is a folder"},
+    };
+    for (const auto& [args, head] : cases) {
+        const RunResult r = runTamarack(args, cwd.dir());
+        EXPECT_EQ(r.status, 2) << head;
+        EXPECT_EQ(r.err.rfind(head, 0), 0u) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(cwd.dir() + "/out")) << head;
     }
 }

@@ -119,6 +119,7 @@ TEST_F(Dev, KeysSeekPauseAndRestart) {
     quit.type = SDL_QUIT;
     EXPECT_FALSE(dev.handle(quit));
     EXPECT_EQ(CDev::title(12340, 60), "Tamarack - 12.34 s - 60 fps");
+    EXPECT_EQ(CDev::title(5, 59, true), "Tamarack - 0.01 s - 59 fps - paused");
 }
 
 TEST_F(Dev, PauseHoldsTheClock) {
