@@ -3,7 +3,6 @@
 #include "support/temp_dir.h"
 
 #include <atomic>
-#include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -92,23 +91,25 @@ TEST(CheckMode, BundledShowIsCleanAndAMissingScriptIsOneError) {
 }
 
 TEST(CheckMode, ReadsTheScriptOnce) {
-    // The script is a pipe written once: a second read would wait for a
-    // second writer, which the watcher below plays and counts.
+    // The script is a pipe: each read waits for a writer, which the thread
+    // plays (the script the first time, nothing after) and counts the
+    // readers that open the pipe after the first has closed it.
     TempShow show;
     const std::string fifo = show.data("script.txt");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::atomic<bool> done{false};
     int reads = 0;
     std::thread writer([&] {
-        const std::string text = "@sync\n0 track 1 type 1 duration 1.0 opacity 1\n";
-        for (const auto start = std::chrono::steady_clock::now(); !done;) {
-            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); // only with a reader waiting
-            if (fd >= 0) {
-                if (++reads == 1 && write(fd, text.data(), text.size()) < 0) break;
-                close(fd);
+        bool gone = false; // the last reader counted has closed the pipe
+        for (int i = 0; i < 4000 && !done; ++i, usleep(5000)) {
+            const int fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK); // only while a reader has it open
+            if (fd < 0) {
+                gone = reads > 0;
+                continue;
             }
-            if (std::chrono::steady_clock::now() - start > std::chrono::seconds(20)) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            if (reads == 0 && write(fd, "@sync\n", 6) == 6) ++reads;
+            if (gone) ++reads, gone = false;
+            close(fd);
         }
     });
     const RunResult r = runTamarack({"--check", show.dir()});
