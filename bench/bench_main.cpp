@@ -334,7 +334,9 @@ int runWindow() {
     std::vector<double> frame[2], step[2];
     const int limit = quick ? 10 : 1 << 30;
     for (int i = 0; i < limit && !engine.ended; ++i) {
-        const int way = i % 2; // 0: the engine, 1: the floor; neighbouring frames are alike
+        // 0: the engine, 1: the floor, by turns (neighbouring frames are alike),
+        // who takes the even frames changing every 64 frames.
+        const int way = (i + i / 64) % 2;
         const double t0 = nowMs();
         effect.DrawGLScene();
         glFinish();
