@@ -3,6 +3,7 @@
 // cannot play are refused with the reason.
 #include "assets/music_decode.h"
 #include "support/make_audio.h"
+#include "support/media.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -66,16 +67,6 @@ const ClickFile clickFiles[] = {
     {"click.it", bytes(clickModule(20)), 6.4, false, 1e-4f},
 };
 
-// The first frame whose left sample reaches `level` of the loudest one.
-size_t onset(const std::vector<float>& stereo, float level) {
-    float peak = 0;
-    for (float v : stereo)
-        peak = std::max(peak, std::abs(v));
-    for (size_t i = 0; i < stereo.size(); i += 2)
-        if (std::abs(stereo[i]) >= peak * level) return i / 2;
-    return stereo.size();
-}
-
 } // namespace
 
 TEST(MusicDecode, TheClickComesOutOnItsFrame) {
@@ -88,7 +79,7 @@ TEST(MusicDecode, TheClickComesOutOnItsFrame) {
             std::vector<float> pcm;
             std::string error;
             ASSERT_TRUE(decodeMusic(show.data(f.name), rate, pcm, error)) << f.name << ": " << error;
-            const long at = static_cast<long>(onset(pcm, f.onsetLevel));
+            const long at = static_cast<long>(firstLoudSample(pcm, f.onsetLevel));
             EXPECT_EQ(at, 2 * rate) << f.name << " at " << rate << " Hz";
             if (f.exactLength) {
                 EXPECT_EQ(pcm.size(), static_cast<size_t>(f.length * rate) * 2) << f.name;
