@@ -33,6 +33,7 @@ inline bool loadScript(const Options& opt) {
 }
 
 // The show loaded for an offline mode at the command line's frame rate.
-inline bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets = true) {
-    return openOffline(overridesOf(opt), opt.fps, frame, scanAssets);
+inline bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets = true,
+                        bool* soundOn = nullptr) {
+    return openOffline(overridesOf(opt), opt.fps, frame, scanAssets, soundOn);
 }

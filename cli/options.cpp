@@ -97,7 +97,10 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         ->expected(2)
         ->allow_extra_args(false)
         ->type_name("SECONDS FILE.png");
-    modes->add_option("--render", opt.out, "Render every frame to the folder OUT, or a Y4M stream to '-'")
+    modes
+        ->add_option("--render", opt.out,
+                     "Render every frame to OUT: a video file (.mp4, .mkv, .webm) with the music, "
+                     "a Y4M stream on stdout ('-'), or else a folder of PNG frames")
         ->type_name("OUT");
     modes->add_flag("--check", check, "Report every problem of the show, with file and line");
     std::string timeline, sheet;
@@ -119,6 +122,8 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         ->type_name("SECONDS");
     app.add_option("--columns", columns, "--contact-sheet: frames in a row (default 4)")->type_name("N");
     app.add_option("--start", start, "Begin the show at SECONDS (live and --render)")->type_name("SECONDS");
+    app.add_flag("--progress", opt.progress,
+                 "--render: the progress line and a final report on stderr even when it is no terminal");
     app.add_flag("--dev", opt.dev,
                  "Authoring mode in a window: Space pauses and resumes the show and the music, "
                  "Left/Right seek 5 s back/forward (1 s with Shift), Home restarts from 0, Escape quits; "
@@ -183,7 +188,10 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         if ((status = checkOutput("--shot", shot[1], ".png", nullptr))) return status;
         opt.file = shot[1];
     }
-    if (app.count("--render")) opt.mode = Options::Render;
+    if (app.count("--render")) {
+        opt.mode = Options::Render;
+        opt.outArg = opt.out;
+    }
     if (check) opt.mode = Options::Check;
     if (create->parsed()) opt.mode = Options::New;
     if (app.count("--timeline") || app.count("--contact-sheet")) {

@@ -7,8 +7,10 @@
 
 #include <cstdio>
 
-bool openOffline(const Overrides& o, int fps, Offscreen& frame, bool scanAssets) {
-    return loadScript(o) && openOfflineLoaded(fps, frame, scanAssets);
+bool openOffline(const Overrides& o, int fps, Offscreen& frame, bool scanAssets, bool* soundOn) {
+    if (!loadScript(o)) return false;
+    if (soundOn) *soundOn = einit.soundOn != 0;
+    return openOfflineLoaded(fps, frame, scanAssets);
 }
 
 bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets) {

@@ -6,8 +6,11 @@
 // music: the script (with the command-line overrides, music forced off), an
 // offscreen frame of screenWidth x screenHeight with the fixed GL state, the
 // camera and the asset scan. The clock is virtual, at `fps`, from 0.
-// On failure prints one line on stderr and returns false.
-bool openOffline(const Overrides& overrides, int fps, Offscreen& frame, bool scanAssets = true);
+// `soundOn`, when given, receives whether the script and the overrides leave
+// the music on (a video gets it). On failure prints one line on stderr and
+// returns false.
+bool openOffline(const Overrides& overrides, int fps, Offscreen& frame, bool scanAssets = true,
+                 bool* soundOn = nullptr);
 
 // The same for a script its caller has loaded already: everything after it.
 bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets = true);

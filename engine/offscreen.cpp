@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <SDL.h>
+#include <algorithm>
 #include <cstring>
 
 bool Offscreen::open(int w, int h, std::string& err) {
@@ -65,18 +66,18 @@ void Offscreen::close() {
 }
 
 void Offscreen::readRGB(std::vector<uint8_t>& out) const {
+    out.resize(static_cast<size_t>(width) * 3 * height);
+    readRGB(out.data());
+}
+
+void Offscreen::readRGB(uint8_t* out) const {
     const size_t row = static_cast<size_t>(width) * 3;
-    out.resize(row * height);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glFinish();
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, out.data());
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, out);
     // GL delivers the bottom row first; flip in place.
-    std::vector<uint8_t> tmp(row);
     for (int y = 0; y < height / 2; ++y) {
-        uint8_t* a = out.data() + y * row;
-        uint8_t* b = out.data() + (height - 1 - y) * row;
-        std::memcpy(tmp.data(), a, row);
-        std::memcpy(a, b, row);
-        std::memcpy(b, tmp.data(), row);
+        uint8_t* a = out + y * row;
+        std::swap_ranges(a, a + row, out + (height - 1 - y) * row);
     }
 }

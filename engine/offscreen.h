@@ -20,6 +20,7 @@ class Offscreen {
     void close();
     // The frame as 8-bit RGB, width * height * 3 bytes, top row first.
     void readRGB(std::vector<uint8_t>& out) const;
+    void readRGB(uint8_t* out) const; // into width * height * 3 bytes
 
     ~Offscreen() { close(); }
 };

@@ -19,7 +19,8 @@ void onError(png_structp png, png_const_charp msg) {
 void onWarning(png_structp, png_const_charp) {}
 } // namespace
 
-bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb, std::string& err) {
+bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb, std::string& err,
+              bool fast) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
         err = "cannot write " + path + ": " + std::strerror(errno);
@@ -43,6 +44,10 @@ bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb
         return false;
     }
     png_init_io(png, f);
+    if (fast) {
+        png_set_compression_level(png, 1);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    }
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);

@@ -72,7 +72,7 @@ TEST(VideoWriter, EveryContainerHoldsEveryFrameAndTheSoundInStep) {
 
             const auto frames = decodeGrey(path, W, H);
             ASSERT_EQ(frames.size(), 45u) << c.name;
-            EXPECT_EQ(firstWhiteFrame(frames), 30u) << c.name;
+            EXPECT_EQ(firstWhiteFrame(frames, W, H), 30u) << c.name;
             // The colour band: BT.601 luma of (200, 60, 120), limited range
             // on the way and full range back.
             EXPECT_NEAR(frames[10][W * 4 + W / 2], 0.299 * 200 + 0.587 * 60 + 0.114 * 120, 4) << c.name;

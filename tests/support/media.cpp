@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <numeric>
 #include <sstream>
 #include <stdexcept>
 
@@ -63,9 +62,9 @@ double audioSeconds(const std::string& path) {
     }
 }
 
-size_t firstWhiteFrame(const std::vector<std::vector<uint8_t>>& frames) {
+size_t firstWhiteFrame(const std::vector<std::vector<uint8_t>>& frames, int width, int height) {
     for (size_t i = 0; i < frames.size(); ++i)
-        if (std::accumulate(frames[i].begin(), frames[i].end(), 0.0) / frames[i].size() > 200) return i;
+        if (frames[i][static_cast<size_t>(height / 2) * width + width / 2] > 200) return i;
     return frames.size();
 }
 

@@ -24,9 +24,9 @@ std::vector<float> decodeAudio(const std::string& path);
 // stream's last block to it), else the decoded length.
 double audioSeconds(const std::string& path);
 
-// The first frame whose mean grey level is above 200 (the size of the
-// list when none is).
-size_t firstWhiteFrame(const std::vector<std::vector<uint8_t>>& frames);
+// The first frame whose centre pixel is white (grey above 200; the size of
+// the list when none is).
+size_t firstWhiteFrame(const std::vector<std::vector<uint8_t>>& frames, int width, int height);
 
 // The first stereo frame whose left sample reaches `level` of the loudest
 // (a lossy codec rings a little before a click, well below a third).

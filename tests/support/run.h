@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 struct RunResult {
@@ -16,3 +17,25 @@ RunResult runTamarack(const std::vector<std::string>& args, const std::string& c
 // The same for any program, given by its path.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& cwd = "", const std::vector<std::string>& env = {});
+
+// A program (empty: tamarack) started in the background, its output going to
+// temporary files (stdout to `outPath` instead when that is given).
+class Started {
+  public:
+    Started(const std::vector<std::string>& args, const std::string& cwd = "",
+            const std::vector<std::string>& env = {}, const std::string& outPath = "",
+            const std::string& program = "");
+    ~Started();
+    Started(const Started&) = delete;
+    Started& operator=(const Started&) = delete;
+
+    std::string errSoFar() const;
+    void signal(int sig) const;
+    // Waits for the end.
+    RunResult wait();
+
+  private:
+    pid_t pid = -1;
+    std::string outName, errName;
+    bool ownOut = true;
+};
