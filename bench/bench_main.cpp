@@ -12,6 +12,8 @@
 #include "cli/modes.h"
 #include "engine/input.h"
 #include "engine/offline.h"
+#include "engine/offline_render.h"
+#include "engine/sound.h"
 #include "engine/startup.h"
 #include "render/bezier.h"
 #include "render/camera.h"
@@ -29,6 +31,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -360,6 +363,67 @@ int runWindow() {
     return 0;
 }
 
+// --- export ---------------------------------------------------------------
+
+// In a fresh process: the bundled show's first 20 s at 60 fps, one way. "draw":
+// drawn and read back only, the floor; "y4m", "png", "mp4": through the
+// offline render of --render (the stream to /dev/null, the files in a
+// temporary folder, the MP4 with the music). Prints the median of the drawing
+// thread's time per frame.
+int exportChild(const std::string& way) {
+    Offscreen frame;
+    bool soundOn = false;
+    if (chdir(TAMARACK_SOURCE_DIR) != 0) return 1;
+    Options opt;
+    einit.defaults();
+    if (!openOffline(opt, frame, true, &soundOn)) return 1;
+    effect.present = false;
+    const int32_t to = quick ? 100 : 20000;
+    std::vector<double> ms;
+    if (way == "draw") {
+        std::vector<uint8_t> rgb(static_cast<size_t>(frame.width) * frame.height * 3);
+        while (timer.elapsed <= to && !engine.ended) {
+            const double t0 = nowMs();
+            effect.DrawGLScene();
+            frame.readRGB(rgb.data());
+            ms.push_back(nowMs() - t0);
+            timer.getTime();
+        }
+    } else {
+        TempDir dir;
+        RenderJob job;
+        job.out = way == "y4m" ? "-" : way == "png" ? dir.path + "/frames" : dir.path + "/show.mp4";
+        job.to = to;
+        job.toEnd = false;
+        if (soundOn) job.music = sound.path;
+        // The stream goes to /dev/null; the result to the real stdout.
+        std::fflush(stdout);
+        const int result = dup(1);
+        const int null = open("/dev/null", O_WRONLY);
+        if (way == "y4m") dup2(null, 1);
+        const int status = renderShow(job, frame, &ms);
+        std::fflush(stdout);
+        dup2(result, 1);
+        close(null);
+        close(result);
+        if (status != 0) return 1;
+    }
+    std::printf("%.3f\n", median(ms));
+    return 0;
+}
+
+int runExport(const std::string& self) {
+    double floor = 0;
+    if (!runChild(self, std::string("--export-run draw") + (quick ? " --quick" : ""), floor)) return 1;
+    std::printf("export_draw engine_ms=%.3f\n", floor);
+    for (const char* way : {"y4m", "png", "mp4"}) {
+        double ms = 0;
+        if (!runChild(self, std::string("--export-run ") + way + (quick ? " --quick" : ""), ms)) return 1;
+        std::printf("export_%s engine_ms=%.3f floor_ms=%.3f ratio=%.2f\n", way, ms, floor, ms / floor);
+    }
+    return 0;
+}
+
 // --- start-up -------------------------------------------------------------
 
 // In a fresh process: from the start of the asset scan to the first frame.
@@ -452,7 +516,7 @@ int runBigPhoto(const std::string& self) {
 
 int usage() {
     std::fprintf(stderr, "usage: tamarack-bench [--quick] "
-                         "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window ...]\n");
+                         "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|export ...]\n");
     return 2;
 }
 
@@ -468,6 +532,10 @@ int main(int argc, char** argv) {
         return startupChild(args[1], args[2] == "immediate", false);
     if (args.size() == 2 && args[0] == "--bigphoto-floor") return bigPhotoFloor(args[1] + "/data/photo.jpg");
     if (args.size() == 2 && args[0] == "--bigphoto-run") return startupChild(args[1], false, true);
+    if (args.size() >= 2 && args[0] == "--export-run") {
+        quick = args.size() == 3 && args[2] == "--quick";
+        return exportChild(args[1]);
+    }
 
     std::vector<std::string> workloads;
     std::string child;
@@ -478,7 +546,7 @@ int main(int argc, char** argv) {
             child = args[++i];
         else if (args[i] == "bezier" || args[i] == "model" || args[i] == "layers" || args[i] == "startup" ||
                  args[i] == "startup_busy" || args[i] == "bigphoto" || args[i] == "bundled" ||
-                 args[i] == "load" || args[i] == "window")
+                 args[i] == "load" || args[i] == "window" || args[i] == "export")
             workloads.push_back(args[i]);
         else
             return usage();
@@ -495,10 +563,11 @@ int main(int argc, char** argv) {
         if (child == "bigphoto") return runBigPhoto(self);
         if (child == "load") return runLoad(quick);
         if (child == "window") return runWindow();
+        if (child == "export") return runExport(self);
         return usage();
     }
     if (workloads.empty())
-        workloads = {"bezier", "model", "layers", "startup", "startup_busy", "bigphoto", "bundled", "load"};
+        workloads = {"bezier", "model", "layers", "startup", "startup_busy", "bigphoto", "bundled", "load", "export"};
     int status = 0;
     for (const std::string& w : workloads) {
         // Each workload in its own process: the engine's state is global.

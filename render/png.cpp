@@ -46,7 +46,7 @@ bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb
     png_init_io(png, f);
     if (fast) {
         png_set_compression_level(png, 1);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     }
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,

@@ -113,20 +113,33 @@ TEST(Capture, Y4MStreamReadsBackThroughFfmpeg) {
     ASSERT_EQ(r.out.compare(0, header.size(), header), 0) << r.out.substr(0, 60);
     ASSERT_EQ(r.out.size(), header.size() + 11 * frameBytes);
 
-    // The luma of frame 3 is the full-range BT.601 luma of the PNG frame; the
-    // chroma of a black pixel is neutral.
+    // Every frame, in order, is the full-range BT.601 picture of the PNG frame
+    // (luma of each pixel, chroma of each 2 x 2 mean), to the rounding.
     ASSERT_EQ(runTamarack({"--render", "png", "--fps", "10"}, show.dir()).status, 0);
-    const Image png = readPNG(show.dir() + "/png/frame-000003.png");
-    const size_t y3 = header.size() + 3 * frameBytes + 6;
-    int worst = 0;
-    for (int y = 0; y < 480; ++y)
-        for (int x = 0; x < 640; ++x) {
-            const RGB c = png.at(x, y);
-            const int luma = static_cast<int>(0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2] + 0.5);
-            worst = std::max(worst, std::abs(static_cast<uint8_t>(r.out[y3 + y * 640 + x]) - luma));
-        }
-    EXPECT_LE(worst, 1);
-    EXPECT_EQ(static_cast<uint8_t>(r.out[y3 + 640 * 480]), 128);
+    for (int k = 0; k < 11; ++k) {
+        const Image png = readPNG(show.dir() + "/png/" + numbered(11)[k]);
+        const uint8_t* y =
+            reinterpret_cast<const uint8_t*>(r.out.data()) + header.size() + k * frameBytes + 6;
+        const uint8_t *cb = y + 640 * 480, *cr = cb + 320 * 240;
+        int worst = 0;
+        for (int py = 0; py < 480; ++py)
+            for (int px = 0; px < 640; ++px) {
+                const RGB c = png.at(px, py);
+                worst = std::max(worst, std::abs(y[py * 640 + px] -
+                                                 int(0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2] + 0.5)));
+                if (px % 2 || py % 2) continue;
+                double m[3] = {0, 0, 0};
+                for (const RGB& q : {c, png.at(px + 1, py), png.at(px, py + 1), png.at(px + 1, py + 1)})
+                    for (int i = 0; i < 3; ++i)
+                        m[i] += q[i] / 4.0;
+                const size_t i = (py / 2) * 320 + px / 2;
+                worst = std::max(
+                    worst, std::abs(cb[i] - int(128.5 - 0.168736 * m[0] - 0.331264 * m[1] + 0.5 * m[2])));
+                worst = std::max(
+                    worst, std::abs(cr[i] - int(128.5 + 0.5 * m[0] - 0.418688 * m[1] - 0.081312 * m[2])));
+            }
+        EXPECT_LE(worst, 1) << "frame " << k;
+    }
 
     const std::string y4m = show.dir() + "/show.y4m", raw = show.dir() + "/luma.raw";
     std::ofstream(y4m, std::ios::binary) << r.out;
