@@ -380,6 +380,7 @@ int exportChild(const std::string& way) {
     effect.present = false;
     const int32_t to = quick ? 100 : 20000;
     std::vector<double> ms;
+    ms.reserve(static_cast<size_t>(to) * 60 / 1000 + 2);
     if (way == "draw") {
         std::vector<uint8_t> rgb(static_cast<size_t>(frame.width) * frame.height * 3);
         while (timer.elapsed <= to && !engine.ended) {

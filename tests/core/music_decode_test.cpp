@@ -34,11 +34,10 @@ namespace {
 // Makes data/NAME in the show folder; false when a tool failed.
 using Maker = std::function<bool(const TempShow&, const std::string& name)>;
 
-// A WAV of 3 s at `rate` with the click at 2.000 s, converted by ffmpeg with `args`.
+// 3 s at `rate` with the click at 2.000 s, converted by ffmpeg with `args`.
 Maker converted(int rate, int channels, const std::string& args) {
     return [=](const TempShow& show, const std::string& name) {
-        show.write("in.wav", wavBytes(rate, channels, clickSamples(rate, channels, 3.0, 2.0)));
-        return ffmpegConvert(show.data("in.wav"), show.data(name), args);
+        return writeClickFile(show.data(name), rate, channels, 3.0, 2.0, args);
     };
 }
 
@@ -69,15 +68,15 @@ const ClickFile clickFiles[] = {
 
 } // namespace
 
-TEST(MusicDecode, TheClickComesOutOnItsFrame) {
+TEST(MusicDecode, TheClickComesOutOnItsFrameAndSeeksLandWhereDecodingLands) {
     for (const ClickFile& f : clickFiles) {
         TempShow show;
         ASSERT_TRUE(f.make(show, f.name)) << f.name;
         // (A module's ticks are whole frames at these rates; at others
         // libopenmpt rounds each tick, live as well.)
-        for (int rate : {48000, 44100}) {
-            std::vector<float> pcm;
-            std::string error;
+        std::vector<float> pcm;
+        std::string error;
+        for (int rate : {44100, 48000}) {
             ASSERT_TRUE(decodeMusic(show.data(f.name), rate, pcm, error)) << f.name << ": " << error;
             const long at = static_cast<long>(firstLoudSample(pcm, f.onsetLevel));
             EXPECT_EQ(at, 2 * rate) << f.name << " at " << rate << " Hz";
@@ -87,16 +86,6 @@ TEST(MusicDecode, TheClickComesOutOnItsFrame) {
             // Both loudspeakers play it, a mono file included.
             EXPECT_FLOAT_EQ(pcm[at * 2], pcm[at * 2 + 1]) << f.name;
         }
-    }
-}
-
-TEST(MusicDecode, SeekLandsWhereDecodingThroughLands) {
-    for (const ClickFile& f : clickFiles) {
-        TempShow show;
-        ASSERT_TRUE(f.make(show, f.name)) << f.name;
-        std::vector<float> whole;
-        std::string error;
-        ASSERT_TRUE(decodeMusic(show.data(f.name), 48000, whole, error)) << error;
         MusicDecoder music;
         ASSERT_TRUE(music.open(show.data(f.name), 48000, error)) << error;
         EXPECT_NEAR(music.duration(), f.length, 0.05) << f.name;
@@ -108,7 +97,7 @@ TEST(MusicDecode, SeekLandsWhereDecodingThroughLands) {
             const size_t at = static_cast<size_t>(std::lround(t * 48000));
             EXPECT_EQ(music.position(), static_cast<int64_t>(at));
             ASSERT_EQ(music.read(block.data(), 9600), 9600u) << f.name << " " << t;
-            EXPECT_TRUE(std::equal(block.begin(), block.end(), whole.begin() + 2 * at)) << f.name << " " << t;
+            EXPECT_TRUE(std::equal(block.begin(), block.end(), pcm.begin() + 2 * at)) << f.name << " " << t;
         }
         EXPECT_TRUE(music.seek(100));
         EXPECT_EQ(music.read(block.data(), 10), 0u) << f.name;
@@ -141,12 +130,10 @@ TEST(MusicDecode, FilesTheShowCannotPlayAreRefusedWithTheReason) {
     } cases[] = {
         {"opus.ogg", converted(48000, 2, "-c:a libopus"),
          "it holds an Opus stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg"},
-        {"flac.ogg", converted(48000, 2, "-c:a flac"), "it holds a FLAC stream, not Ogg Vorbis"},
         {"layer2.mp3", converted(48000, 2, "-c:a mp2 -f mp2"), "it holds an MPEG layer II stream, not MP3"},
         {"vorbis.mp3", converted(48000, 2, "-c:a libvorbis -f ogg"),
          "it holds an Ogg Vorbis stream, not MP3"},
         {"noise.ogg", bytes(std::string(4000, '\x55')), "it is no Ogg Vorbis file FFmpeg can read ("},
-        {"empty.mp3", bytes(""), "it is no MP3 file FFmpeg can read ("},
         {"noise.xm", bytes(std::string(4000, '\x55')),
          "it is no module libopenmpt can read (error loading file)"},
         {"missing.ogg", nullptr, "No such file or directory"},

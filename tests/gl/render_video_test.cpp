@@ -24,14 +24,12 @@ const int W = 640, H = 480;
 
 // data/NAME: a music file with one click at `at` seconds.
 void writeClick(const TempShow& show, const std::string& name, double at) {
-    if (fs::path(name).extension() == ".it") {
+    const std::string ending = fs::path(name).extension();
+    if (ending == ".it")
         show.write(name, clickModule(static_cast<int>(std::lround(at * 10))));
-        return;
-    }
-    show.write("click.wav", wavBytes(44100, 2, clickSamples(44100, 2, 4.0, at)));
-    const std::string codec = fs::path(name).extension() == ".mp3" ? "libmp3lame" : "libvorbis";
-    ASSERT_TRUE(ffmpegConvert(show.data("click.wav"), show.data(name), "-c:a " + codec));
-    fs::remove(show.data("click.wav"));
+    else
+        ASSERT_TRUE(writeClickFile(show.data(name), 44100, 2, 4.0, at,
+                                   ending == ".mp3" ? "-c:a libmp3lame" : "-c:a libvorbis"));
 }
 
 // The Bezier effect turning for `seconds`.
@@ -190,9 +188,7 @@ TEST(RenderVideo, AWriteFailureSaysWhyAndLeavesNoFilm) {
          nullptr, "frame-000003.png: Is a directory\n"},
         {"show.mp4",
          [](const TempShow& s) {
-             s.write("click.wav", wavBytes(48000, 2, clickSamples(48000, 2, 1.0, 0.5)));
-             ASSERT_TRUE(ffmpegConvert(s.data("click.wav"), s.data("opus.ogg"), "-c:a libopus"));
-             fs::remove(s.data("click.wav"));
+             ASSERT_TRUE(writeClickFile(s.data("opus.ogg"), 48000, 2, 1, 0.5, "-c:a libopus"));
          },
          nullptr, "tamarack: cannot decode the music data/opus.ogg: it holds an Opus stream, not Ogg Vorbis"},
     };

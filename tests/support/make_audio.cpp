@@ -1,6 +1,8 @@
 #include "support/make_audio.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace {
 
@@ -58,4 +60,14 @@ std::string clickModule(int row) {
 bool ffmpegConvert(const std::string& in, const std::string& out, const std::string& args) {
     const std::string cmd = "ffmpeg -nostdin -loglevel error -y -i '" + in + "' " + args + " '" + out + "'";
     return std::system(cmd.c_str()) == 0;
+}
+
+bool writeClickFile(const std::string& path, int rate, int channels, double seconds, double at,
+                    const std::string& args) {
+    const std::string wav = path + ".wav";
+    std::ofstream(wav, std::ios::binary)
+        << wavBytes(rate, channels, clickSamples(rate, channels, seconds, at));
+    const bool ok = ffmpegConvert(wav, path, args);
+    std::remove(wav.c_str());
+    return ok;
 }

@@ -17,3 +17,8 @@ std::string clickModule(int row);
 
 // Runs `ffmpeg -i IN ARGS OUT` quietly; false when it fails.
 bool ffmpegConvert(const std::string& in, const std::string& out, const std::string& args);
+
+// A music file of `seconds` with the click at `at`: clickSamples at `rate`
+// as a WAV converted by ffmpeg with `args` (next to `path`, then removed).
+bool writeClickFile(const std::string& path, int rate, int channels, double seconds, double at,
+                    const std::string& args);
