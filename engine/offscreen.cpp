@@ -3,8 +3,11 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <SDL.h>
-#include <algorithm>
 #include <cstring>
+
+#ifndef GL_PACK_INVERT_MESA
+#define GL_PACK_INVERT_MESA 0x8758
+#endif
 
 bool Offscreen::open(int w, int h, std::string& err) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
@@ -46,6 +49,9 @@ bool Offscreen::open(int w, int h, std::string& err) {
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glViewport(0, 0, w, h);
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    packInvert = extensions && std::strstr(extensions, "GL_MESA_pack_invert");
+    flipRow.resize(static_cast<size_t>(w) * 3);
     return true;
 }
 
@@ -73,11 +79,19 @@ void Offscreen::readRGB(std::vector<uint8_t>& out) const {
 void Offscreen::readRGB(uint8_t* out) const {
     const size_t row = static_cast<size_t>(width) * 3;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glFinish();
+    // glReadPixels waits for the drawing itself. GL delivers the bottom row first; Mesa turns the rows over
+    // as it reads when asked, else they are flipped here.
+    if (packInvert) glPixelStorei(GL_PACK_INVERT_MESA, GL_TRUE);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, out);
-    // GL delivers the bottom row first; flip in place.
+    if (packInvert) {
+        glPixelStorei(GL_PACK_INVERT_MESA, GL_FALSE);
+        return;
+    }
     for (int y = 0; y < height / 2; ++y) {
         uint8_t* a = out + y * row;
-        std::swap_ranges(a, a + row, out + (height - 1 - y) * row);
+        uint8_t* b = out + (height - 1 - y) * row;
+        std::memcpy(flipRow.data(), a, row);
+        std::memcpy(a, b, row);
+        std::memcpy(b, flipRow.data(), row);
     }
 }

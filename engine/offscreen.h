@@ -23,4 +23,8 @@ class Offscreen {
     void readRGB(uint8_t* out) const; // into width * height * 3 bytes
 
     ~Offscreen() { close(); }
+
+  private:
+    bool packInvert = false;              // GL_MESA_pack_invert: rows read top first
+    mutable std::vector<uint8_t> flipRow; // else: one row, for flipping
 };
