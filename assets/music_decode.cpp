@@ -275,8 +275,8 @@ class FfmpegSource : public MusicDecoder::Source {
 };
 
 #ifdef TAMARACK_HAVE_OPENMPT
-// libopenmpt with its default settings, as the live show's module playback
-// uses it: played once, no options set.
+// libopenmpt with the settings of the live show's module playback: played
+// once, its defaults but for dither (off).
 class ModuleSource : public MusicDecoder::Source {
   public:
     ~ModuleSource() override {
@@ -302,6 +302,9 @@ class ModuleSource : public MusicDecoder::Source {
             if (why != message) openmpt_free_string(why);
         }
         openmpt_free_string(message);
+        // As the live show sets it; dither touches only integer samples,
+        // so the float samples here are the live ones before rounding.
+        if (module) openmpt_module_ctl_set_integer(module, "dither", 0);
         return module != nullptr;
     }
 
