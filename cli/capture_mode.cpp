@@ -53,6 +53,7 @@ int runRender(const Options& opt) {
     job.to = opt.hasTo ? secondsToMs(opt.to) : INT32_MAX;
     job.toEnd = !opt.hasTo;
     job.progress = opt.progress || isatty(2);
+    job.overwrite = opt.overwrite;
     if (soundOn) job.music = sound.path; // the file the scan chose; none: empty
     return renderShow(job, frame);
 }

@@ -124,6 +124,8 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     app.add_option("--start", start, "Begin the show at SECONDS (live and --render)")->type_name("SECONDS");
     app.add_flag("--progress", opt.progress,
                  "--render: the progress line and a final report on stderr even when it is no terminal");
+    app.add_flag("--overwrite", opt.overwrite,
+                 "--render: remove the frame-NNNNNN.png files of an earlier render from the folder first");
     app.add_flag("--dev", opt.dev,
                  "Authoring mode in a window: Space pauses and resumes the show and the music, "
                  "Left/Right seek 5 s back/forward (1 s with Shift), Home restarts from 0, Escape quits; "

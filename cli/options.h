@@ -12,12 +12,13 @@ struct Options {
     bool dev = false;    // --dev (authoring mode; implies --window)
     double seconds = 0;  // --scenes / --shot time
     bool hasStart = false;
-    double start = 0;      // --start
-    int fps = 60;          // --fps
-    std::string file;      // --shot FILE.png, --timeline FILE.html, --contact-sheet FILE.png
-    std::string out;       // --render OUT (made absolute before the program enters SHOW_DIR)
-    std::string outArg;    // --render OUT as written, for messages
-    bool progress = false; // --progress
+    double start = 0;       // --start
+    int fps = 60;           // --fps
+    std::string file;       // --shot FILE.png, --timeline FILE.html, --contact-sheet FILE.png
+    std::string out;        // --render OUT (made absolute before the program enters SHOW_DIR)
+    std::string outArg;     // --render OUT as written, for messages
+    bool progress = false;  // --progress
+    bool overwrite = false; // --overwrite
     bool hasFrom = false, hasTo = false;
     double from = 0, to = 0; // --render range
     std::string newDir;      // new DIR

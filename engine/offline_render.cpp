@@ -22,6 +22,7 @@
 #include <memory>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -59,17 +60,53 @@ class Output : public FrameSink {
     virtual int workers() const { return 1; }
 };
 
+// A frame file of ours: frame-NNNNNN.png (six digits or more).
+bool isFrameName(const std::string& name) {
+    if (name.size() < 16 || name.compare(0, 6, "frame-") != 0 ||
+        name.compare(name.size() - 4, 4, ".png") != 0)
+        return false;
+    return std::all_of(name.begin() + 6, name.end() - 4, [](char c) { return c >= '0' && c <= '9'; });
+}
+
 class PngFolder : public Output {
   public:
-    explicit PngFolder(const std::string& dir) : dir(dir) {}
+    PngFolder(const std::string& dir, const std::string& shown, bool overwrite)
+        : dir(dir), shown(shown), overwrite(overwrite) {}
 
+    // Frames of an earlier render past the new last one would be taken for
+    // part of this one (by a later ffmpeg pass, say): they are refused, or
+    // with --overwrite removed first. Nothing else in the folder is touched.
     bool open(int w, int h, std::string& error) override {
         width = w;
         height = h;
         std::error_code ec;
         std::filesystem::create_directories(dir, ec);
-        if (ec) error = "cannot make the folder " + dir + ": " + ec.message();
-        return !ec;
+        if (ec) {
+            error = "cannot make the folder " + dir + ": " + ec.message();
+            return false;
+        }
+        std::vector<std::filesystem::path> old;
+        for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
+            if (isFrameName(entry.path().filename().string())) old.push_back(entry.path());
+        if (ec) {
+            error = "cannot read the folder " + dir + ": " + ec.message();
+            return false;
+        }
+        if (old.empty()) return true;
+        if (!overwrite) {
+            error = shown + " holds " + std::to_string(old.size()) +
+                    (old.size() == 1 ? " frame" : " frames") +
+                    " of an earlier render (frame-NNNNNN.png); give --overwrite to remove them first, "
+                    "or render into another folder";
+            return false;
+        }
+        for (const auto& path : old) {
+            if (!std::filesystem::remove(path, ec) && ec) {
+                error = "cannot remove " + path.string() + ": " + ec.message();
+                return false;
+            }
+        }
+        return true;
     }
 
     // Each worker compresses and writes its frames whole.
@@ -86,7 +123,8 @@ class PngFolder : public Output {
     int workers() const override { return std::max(1u, std::thread::hardware_concurrency()); }
 
   private:
-    std::string dir;
+    std::string dir, shown;
+    bool overwrite;
     int width = 0, height = 0;
 };
 
@@ -269,7 +307,8 @@ std::unique_ptr<Output> makeOutput(const RenderJob& job) {
         stream->fps = job.fps;
         return stream;
     }
-    return std::make_unique<PngFolder>(job.out);
+    return std::make_unique<PngFolder>(job.out, job.shownName.empty() ? job.out : job.shownName,
+                                       job.overwrite);
 }
 
 } // namespace

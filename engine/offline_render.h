@@ -18,6 +18,7 @@ struct RenderJob {
     int32_t to = INT32_MAX; // and the last one at or before `to`
     bool toEnd = true;      // the show's end ends the film (no --to)
     bool progress = false;  // the progress line and the final report on stderr
+    bool overwrite = false; // a PNG folder's frames of an earlier render are removed first
     std::string music;      // the music for a video file; empty: a video without sound
 };
 

@@ -84,6 +84,28 @@ TEST(Capture, RenderWritesEveryFrameUntilNothingIsLeftAndShotMatchesIt) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(readPNG(show.dir() + "/part/" + numbered(3)[i]).rgb, readPNG(all + numbered(6)[3 + i]).rgb)
             << i;
+
+    // The 11 frames in all/ would outlive a shorter film there: refused, or
+    // removed first with --overwrite, which leaves every other file alone.
+    std::ofstream(all + "notes.txt") << "keep";
+    std::ofstream(all + "frame-1.png") << "not ours";
+    const std::vector<std::string> section = {"--render", "all", "--fps", "10",
+                                              "--from",   "0.3", "--to",  "0.5"};
+    r = runTamarack(section, show.dir());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "tamarack: all holds 11 frames of an earlier render (frame-NNNNNN.png); give --overwrite to "
+              "remove them first, or render into another folder\n");
+    EXPECT_EQ(listFolder(all).size(), 13u);
+    std::vector<std::string> args = section;
+    args.push_back("--overwrite");
+    r = runTamarack(args, show.dir());
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> expected = numbered(3);
+    expected.push_back("frame-1.png");
+    expected.push_back("notes.txt");
+    EXPECT_EQ(listFolder(all), expected);
+    EXPECT_EQ(readPNG(all + "frame-000000.png").rgb, readPNG(show.dir() + "/part/frame-000000.png").rgb);
 }
 
 TEST(Capture, EndCommandEndsTheFilmAndRefusesLaterShots) {
