@@ -87,7 +87,8 @@ class PngFolder : public Output {
         }
         std::vector<std::filesystem::path> old;
         for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
-            if (isFrameName(entry.path().filename().string())) old.push_back(entry.path());
+            if (entry.is_regular_file() && isFrameName(entry.path().filename().string()))
+                old.push_back(entry.path());
         if (ec) {
             error = "cannot read the folder " + dir + ": " + ec.message();
             return false;
