@@ -5,6 +5,7 @@
 #include "support/script_commands.h"
 
 #include <gtest/gtest.h>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -15,29 +16,20 @@ template <class... T> V v(T... x) {
 }
 // The fields of a record that a case compares.
 #define FIELDS(...) [](const CScene& s) { return v(__VA_ARGS__); }
-struct Case {
-    const char* command;
-    V (*get)(const CScene&);
-    V want;
-};
 
-// A script whose timeline holds the given commands, and a texture and model
-// registry with a few known names.
+// A fresh script, and a texture and model registry with a few known names.
 class Interpreter : public ::testing::Test {
   protected:
     texture_type texA{"a.jpg", 256, 128, 11, nullptr};
-    texture_type texB{"b.jpg", 64, 32, 12, &texA};
+    texture_type texB{"b.jpg", 64, 32, 12, &texA}; // the newest: index 0
     object_type ship, rock;
-    texture_type* oldTextures = nullptr;
-    object_type* oldObjects = nullptr;
+    gfx_type old = gfx;
 
     void SetUp() override {
         script.reset();
         scene1 = CBezier{};
         engine = CMain{};
         timer.elapsed = 0;
-        oldTextures = gfx.textures;
-        oldObjects = gfx.objects;
         gfx.textures = &texB;
         ship.name = "ship.3ds";
         rock.name = "ROCK.3DS";
@@ -45,19 +37,21 @@ class Interpreter : public ::testing::Test {
         gfx.objects = &rock;
     }
     void TearDown() override {
-        gfx.textures = oldTextures;
-        gfx.objects = oldObjects;
+        gfx = old;
         script.reset();
     }
-
-    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) { addCommands(list); }
-    std::vector<int32_t> tracks() const { return sceneTracks(); }
 };
 
 } // namespace
 
-TEST_F(Interpreter, KeywordsAndTheirArguments) {
-    const Case cases[] = {
+// Each case: command lines, each timed by its first number, interpreted one
+// group of equal times per call; the fields of the last command's record.
+TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
+    const struct {
+        const char* commands;
+        V (*get)(const CScene&);
+        V want;
+    } cases[] = {
         {"5000 track 2 type 1 object a.jpg duration 3000 blend opacity 0 to 1 center",
          FIELDS(s.startTime, s.endTime, s.duration, s.track, s.type, s.objectStart, s.width, s.height,
                 s.blend, s.center, s.opacity, s.opacityInterp, s.opacityStart, s.opacityEnd),
@@ -65,11 +59,9 @@ TEST_F(Interpreter, KeywordsAndTheirArguments) {
         {"1000", // the reset values
          FIELDS(s.endTime, s.type, s.kind, s.maskStart, s.blendSrc, s.blendDst, s.sync, s.blend, s.mask),
          {0, 100, 0, -1, 0x302, 1, 0, 0, 0}},
-        {"1000 opacity 0.5 blend", FIELDS(s.blend, s.opacity, s.opacityInterp), {1, 1, 0}},
         {"1000 object a.jpg to b.jpg",
          FIELDS(s.objectStart, s.objectEnd, s.objectInterp, s.width),
          {11, 12, 1, 256}},
-        {"1000 object 7", FIELDS(s.objectStart), {7}},
         {"1000 object pic.png", FIELDS(s.objectStart), {0}},
         {"1000 object A.JPG", FIELDS(s.objectStart, s.width), {-1, -1}},
         {"1000 object ship.3ds to ROCK.3DS", FIELDS(s.objectStart, s.objectEnd), {1, 0}},
@@ -94,21 +86,12 @@ TEST_F(Interpreter, KeywordsAndTheirArguments) {
          FIELDS(s.sync, s.insync, s.syncTrack, s.syncPosition, s.syncEndTime),
          {1, 1, 2, -1, 5000}},
         {"1000 track 1 Track 9 misspelt 3", FIELDS(s.track), {1}},
-        {"1000 duration 500 track 3", FIELDS(s.endTime, s.track), {1500, 3}},
-        {"1000\tduration\r500\v\fblend", FIELDS(s.endTime, s.blend), {1500, 1}},
-    };
-    for (const Case& c : cases) {
-        script.reset();
-        commands({{1000, c.command}});
-        script.parse();
-        ASSERT_EQ(script.scenes.size(), 1u) << c.command;
-        EXPECT_EQ(c.get(script.scenes[0]), c.want) << c.command;
-    }
-}
-
-TEST_F(Interpreter, ACommandThatEndsEarlyLeavesTheMissingFieldsAlone) {
-    // The first command of the group fills the fields; the second stops short.
-    const Case cases[] = {
+        {"1000\tduration\r500\v\fblend track 3", FIELDS(s.endTime, s.blend, s.track), {1500, 1, 3}},
+        // Within a group a command starts from the record the one before left,
+        // reset fields aside; a command that stops short leaves the rest alone.
+        {"1000 track 4 angle 30 to 60 object 7 duration 100\n1000 angle 10",
+         FIELDS(s.track, s.objectStart, s.duration, s.endTime, s.angleInterp, s.angleStart, s.angleEnd),
+         {4, 7, 100, 0, 0, 10, 60}},
         {"1000 color 1 1 1 to 2 2 2\n1000 color 0.5",
          FIELDS(s.colorStart[0], s.colorStart[1], s.color, s.colorInterp),
          {0.5, 1, 1, 0}},
@@ -117,53 +100,38 @@ TEST_F(Interpreter, ACommandThatEndsEarlyLeavesTheMissingFieldsAlone) {
         {"1000 object a.jpg\n1000 object", FIELDS(s.objectStart, s.width), {11, 256}},
         {"1000 blendFunc 1 1\n1000 blendFunc 0", FIELDS(s.blendSrc, s.blendDst), {0, 1}},
         {"1000 mask 6\n1000 mask", FIELDS(s.mask, s.maskStart), {1, -1}},
+        {"1000 track 4 angle 0 to 60 object 7\n2000 type 1", // a new group starts clean
+         FIELDS(s.track, s.objectStart, s.angleEnd, s.type),
+         {0, 0, 0, 1}},
     };
-    for (const Case& c : cases) {
-        const std::string text = c.command, full = text.substr(0, text.find('\n')),
-                          cut = text.substr(text.find('\n') + 1);
+    for (const auto& c : cases) {
         script.reset();
-        commands({{1000, full.c_str()}, {1000, cut.c_str()}});
-        script.parse();
-        ASSERT_EQ(script.scenes.size(), 2u);
-        EXPECT_EQ(c.get(script.scenes[1]), c.want) << cut;
+        std::istringstream lines(c.commands);
+        for (std::string line; std::getline(lines, line);) {
+            script.times.push_back(std::stoi(line));
+            script.commands.push_back(line);
+        }
+        while (script.current < script.commands.size())
+            script.parse();
+        ASSERT_FALSE(script.scenes.empty());
+        EXPECT_EQ(c.get(script.scenes.back()), c.want) << c.commands; // tracks never rise here
     }
 }
 
-TEST_F(Interpreter, FieldsCarryWithinAGroupAndResetBetweenCalls) {
-    commands({{1000, "1000 track 4 angle 30 to 60 object 7 duration 100"},
-              {1000, "1000 angle 10"},
-              {2000, "2000 type 1"}});
-    script.parse();
-    ASSERT_EQ(script.scenes.size(), 2u);
-    const CScene& second = script.scenes[1]; // carried, except endTime and angleInterp
-    EXPECT_EQ((v(second.track, second.objectStart, second.duration, second.endTime, second.angleInterp,
-                 second.angleStart, second.angleEnd)),
-              (V{4, 7, 100, 0, 0, 10, 60}));
-    script.parse(); // a new call starts from a clean record
-    ASSERT_EQ(script.scenes.size(), 3u);
-    const CScene& third = script.scenes[2];
-    EXPECT_EQ((v(third.track, third.objectStart, third.angleEnd, third.type)), (V{0, 0, 0, 1}));
-}
-
-TEST_F(Interpreter, OneGroupOfEqualTimesPerCallAndNothingAfterTheLast) {
-    commands({{1000, "1000 track 1"}, {1000, "1000 track 2"}, {2000, "2000 track 3"}, {1000, ""}});
-    std::vector<uint32_t> currents;
-    for (int i = 0; i < 5; ++i) {
-        script.parse();
-        currents.push_back(script.current);
-    }
-    EXPECT_EQ(currents, (std::vector<uint32_t>{2, 3, 4, 4, 4}));
-    EXPECT_EQ(script.scenes.size(), 4u); // an empty command still gives a record
-}
-
-TEST_F(Interpreter, InsertionKeepsTracksNonIncreasingAndEqualTracksInCommandOrder) {
+TEST_F(Interpreter, OneGroupPerCallInsertedByTrackEqualTracksInCommandOrder) {
     for (int32_t t : {5, 3, 3, 1}) {
         script.scenes.emplace_back();
         script.scenes.back().track = t;
     }
-    commands({{1000, "1000 track 3 object 99"}, {1000, "1000 track 9"}, {1000, "1000 track 0"}});
-    script.parse();
-    EXPECT_EQ(tracks(), (std::vector<int32_t>{9, 5, 3, 3, 3, 1, 0}));
+    addCommands(
+        {{1000, "1000 track 3 object 99"}, {1000, "1000 track 9"}, {2000, "2000 track 0"}, {1000, ""}});
+    std::vector<uint32_t> currents;
+    for (int i = 0; i < 4; ++i) {
+        script.parse();
+        currents.push_back(script.current);
+    }
+    EXPECT_EQ(currents, (std::vector<uint32_t>{2, 3, 4, 4}));                 // nothing after the last
+    EXPECT_EQ(sceneTracks(), (std::vector<int32_t>{9, 5, 3, 3, 3, 1, 0, 0})); // an empty command too
     EXPECT_EQ(script.scenes[4].objectStart, 99);
     std::vector<int32_t> made; // the command behind each record
     for (const CScene& s : script.scenes)
@@ -173,20 +141,9 @@ TEST_F(Interpreter, InsertionKeepsTracksNonIncreasingAndEqualTracksInCommandOrde
 
 TEST_F(Interpreter, EndQuitsAtOnceAndInsertsNothingMore) {
     timer.elapsed = 3016;
-    commands({{3000, "3000 track 1"}, {3000, "3000 end track 7"}, {3000, "3000 track 2"}});
+    addCommands({{3000, "3000 track 1"}, {3000, "3000 end track 7"}, {3000, "3000 track 2"}});
     script.parse();
     EXPECT_TRUE(engine.ended);
     EXPECT_EQ(engine.endedAt, 3016);
-    EXPECT_EQ(tracks(), (std::vector<int32_t>{1}));
-}
-
-TEST_F(Interpreter, BezierCommandsAlsoGoToScene1KeepingItsOwnSize) {
-    scene1.width = 5;
-    scene1.syncEndTime = 77;
-    commands({{1000, "1000 scene 1 track 2 object a.jpg duration 500 color 1 0 0"}});
-    script.parse();
-    ASSERT_EQ(script.scenes.size(), 1u);
-    EXPECT_EQ(script.scenes[0].kind, 1);
-    EXPECT_EQ((v(scene1.kind, scene1.endTime, scene1.track, scene1.color, scene1.width, scene1.syncEndTime)),
-              (V{1, 1500, 2, 1, 5, 77}));
+    EXPECT_EQ(sceneTracks(), (std::vector<int32_t>{1}));
 }

@@ -41,7 +41,6 @@ class FrameStep : public ::testing::Test {
     }
     void TearDown() override { script.reset(); }
 
-    void commands(std::initializer_list<std::pair<int32_t, const char*>> list) { addCommands(list); }
     void frame(int32_t now) {
         timer.elapsed = now;
         stepFrame();
@@ -51,47 +50,54 @@ class FrameStep : public ::testing::Test {
             if (s.sync) return &s;
         return nullptr;
     }
-    std::vector<int32_t> tracks() const { return sceneTracks(); }
 };
 
 } // namespace
 
+// A "scene 1" command (its track carried in the group) also goes to scene1,
+// which keeps its own size and is updated by the frame step.
 TEST_F(FrameStep, ALateGroupIsInterpretedOneGroupPerFrame) {
-    commands({{1000, "1000 track 1 duration 5000"},
-              {1000, "1000 track 2 duration 5000"},
-              {2000, "2000 track 3 duration 1000 opacity 0 to 1"}});
+    scene1.width = 5;
+    addCommands({{1000, "1000 track 1 duration 5000"},
+                 {1000, "1000 track 2 duration 5000"},
+                 {2000, "2000 track 3 duration 1000 opacity 0 to 1"},
+                 {2000, "2000 scene 1 duration 1000 color 1 0 0 angle 0 to 90"}});
     frame(0);
     EXPECT_EQ(script.current, 0u);
     frame(2500);
-    EXPECT_EQ(tracks(), (std::vector<int32_t>{2, 1}));
+    EXPECT_EQ(sceneTracks(), (std::vector<int32_t>{2, 1}));
     frame(2516);
-    ASSERT_EQ(tracks(), (std::vector<int32_t>{3, 2, 1}));
-    // Created late, it keeps its scripted start and is part of the way through.
+    ASSERT_EQ(sceneTracks(), (std::vector<int32_t>{3, 3, 2, 1}));
+    // Created late, they keep their scripted start and are part of the way through.
     EXPECT_FLOAT_EQ(script.scenes[0].progress, 0.484f);
     EXPECT_FLOAT_EQ(script.scenes[0].opacityValue, 0.516f);
+    EXPECT_EQ((std::array{script.scenes[1].kind, scene1.kind, scene1.endTime, scene1.width}),
+              (std::array{1, 1, 3000, 5}));
+    EXPECT_FLOAT_EQ(scene1.angleValue, 0.516f * 90);
+    EXPECT_EQ(scene1.colorValue[0], 1.0f);
 }
 
 TEST_F(FrameStep, ErasingKeepsTemplatesAndTwoNeighboursEndingTogetherGoBoth) {
-    commands({{0, "0 track 6 type 1"}, // no duration: gone in its first frame
-              {0, "0 track 5 type 1 insync"},
-              {0, "0 track 4 duration 5000"},
-              {0, "0 track 3 duration 1000"},
-              {0, "0 track 2 duration 1000"},
-              {0, "0 track 1 duration 3000 type 1 move 0 0 to 100 0"}});
+    addCommands({{0, "0 track 6 type 1"}, // no duration: gone in its first frame
+                 {0, "0 track 5 type 1 insync"},
+                 {0, "0 track 4 duration 5000"},
+                 {0, "0 track 3 duration 1000"},
+                 {0, "0 track 2 duration 1000"},
+                 {0, "0 track 1 duration 3000 type 1 move 0 0 to 100 0"}});
     frame(0);
-    ASSERT_EQ(tracks(), (std::vector<int32_t>{5, 4, 3, 2, 1}));
+    ASSERT_EQ(sceneTracks(), (std::vector<int32_t>{5, 4, 3, 2, 1}));
     frame(1500);
-    ASSERT_EQ(tracks(), (std::vector<int32_t>{5, 4, 1}));
+    ASSERT_EQ(sceneTracks(), (std::vector<int32_t>{5, 4, 1}));
     EXPECT_EQ(script.scenes[2].moveValue[0], 50.0f); // the next one is still updated
     frame(9000);
-    EXPECT_EQ(tracks(), (std::vector<int32_t>{5})); // a template stays, undrawn
+    EXPECT_EQ(sceneTracks(), (std::vector<int32_t>{5})); // a template stays, undrawn
 }
 
 TEST_F(FrameStep, ArmingCountsFromNowAndReArmingFromTheScheduledEnd) {
     script.syncTracks = {{{5, 500}, {6, 500}}};
-    commands({{0, "0 track 5 type 1 object 50 insync"},
-              {0, "0 track 6 type 1 object 60 insync"},
-              {2000, "2000 track 1 type 1 object 10 duration 10000 sync 0"}});
+    addCommands({{0, "0 track 5 type 1 object 50 insync"},
+                 {0, "0 track 6 type 1 object 60 insync"},
+                 {2000, "2000 track 1 type 1 object 10 duration 10000 sync 0"}});
     frame(0);
     frame(2000);
     const CScene* s = synced();
@@ -121,10 +127,10 @@ TEST_F(FrameStep, StepsCycleThroughTheTrack) {
     for (const Case& c : cases) {
         SetUp();
         script.syncTracks = {c.track};
-        commands({{0, "0 track 7 type 1 object 70 insync"},
-                  {0, "0 track 8 type 1 object 80 insync"},
-                  {0, "0 track 9 type 1 object 90 insync"},
-                  {1000, "1000 track 1 type 1 object 10 duration 100000 sync 0"}});
+        addCommands({{0, "0 track 7 type 1 object 70 insync"},
+                     {0, "0 track 8 type 1 object 80 insync"},
+                     {0, "0 track 9 type 1 object 90 insync"},
+                     {1000, "1000 track 1 type 1 object 10 duration 100000 sync 0"}});
         std::vector<int32_t> shown;
         for (int32_t now = 0; now < 1000 + 100 * static_cast<int32_t>(c.shown.size()); now += 10) {
             frame(now);
@@ -134,52 +140,32 @@ TEST_F(FrameStep, StepsCycleThroughTheTrack) {
     }
 }
 
-TEST_F(FrameStep, ZeroLengthStepsGiveProgressOne) {
-    script.syncTracks = {{{5, 0}, {6, 0}}};
-    commands({{0, "0 track 5 type 1 object 50 opacity 0 to 1 insync"},
-              {0, "0 track 6 type 1 object 60 opacity 0 to 1 insync"},
-              {1000, "1000 track 1 type 1 duration 1000 sync 0"}});
-    frame(0);
-    for (int32_t now : {1000, 1010}) {
-        frame(now);
-        EXPECT_EQ(synced()->startTime, now); // re-armed every frame
-        EXPECT_EQ(synced()->progress, 1.0f) << now;
-        EXPECT_EQ(synced()->opacityValue, 0.0f) << now;
-    }
-}
-
 TEST_F(FrameStep, ASyncTrackThatDoesNotExistOrIsEmptyMeansNotSynced) {
     for (std::string sync : {"sync 3", "sync -1", "sync 1"}) {
         SetUp();
         script.syncTracks = {{{5, 100}}, {}};
         const std::string command = "1000 track 1 type 1 object 10 duration 500 opacity 0 to 1 " + sync;
-        commands({{0, "0 track 5 type 1 object 50 insync"}, {1000, command.c_str()}});
+        addCommands({{0, "0 track 5 type 1 object 50 insync"}, {1000, command.c_str()}});
         frame(0);
         frame(1250);
         ASSERT_EQ(script.scenes.size(), 2u) << sync;
-        EXPECT_FALSE(script.scenes[1].sync) << sync;
-        EXPECT_EQ(script.scenes[1].objectValue, 10) << sync;
-        EXPECT_EQ(script.scenes[1].opacityValue, 0.5f) << sync;
+        const CScene& s = script.scenes[1];
+        EXPECT_EQ((std::array<float, 3>{float(s.sync), float(s.objectValue), s.opacityValue}),
+                  (std::array<float, 3>{0, 10, 0.5f}))
+            << sync;
         frame(1500);
         EXPECT_EQ(script.scenes.size(), 1u) << sync;
     }
 }
 
-TEST_F(FrameStep, BezierRecordsUpdateScene1) {
-    commands({{1000, "1000 scene 1 duration 1000 angle 0 to 90"}});
-    frame(1000);
-    frame(1500);
-    EXPECT_EQ(scene1.angleValue, 45.0f);
-}
-
 TEST_F(FrameStep, SteadyStateFramesDoNotAllocate) {
     script.syncTracks = {{{5, 100}, {6, 50}}};
-    commands({{0, "0 track 5 type 1 object 50 insync"},
-              {0, "0 track 6 type 0 object 60 insync"},
-              {0, "0 track 3 type 0 duration 900000 translate 0 0 0 to 1 1 1"},
-              {0, "0 track 2 scene 1 duration 900000"},
-              {0, "0 track 1 type 1 duration 900000 sync 0"},
-              {950000, "950000 end"}});
+    addCommands({{0, "0 track 5 type 1 object 50 insync"},
+                 {0, "0 track 6 type 0 object 60 insync"},
+                 {0, "0 track 3 type 0 duration 900000 translate 0 0 0 to 1 1 1"},
+                 {0, "0 track 2 scene 1 duration 900000"},
+                 {0, "0 track 1 type 1 duration 900000 sync 0"},
+                 {950000, "950000 end"}});
     frame(0);
     const CScene* data = script.scenes.data();
 
