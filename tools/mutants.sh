@@ -66,6 +66,10 @@ mutant equal-tracks-reversed script/parse.cpp \
     'if (sceneIt->track < record.track) break;' \
     'if (sceneIt->track <= record.track) break;' \
     'Interpreter|FrameStep|ScenesMode'
+mutant frame-copies-scene-list script/frame_step.cpp \
+    'const int32_t now = timer.elapsed;' \
+    'const int32_t now = timer.elapsed + static_cast<int32_t>(std::vector<CScene>(script.scenes).size() * 0);' \
+    'FrameStep'
 mutant seconds-rounded script/load.cpp \
     'return std::to_string(static_cast<int32_t>(ms));' \
     'return std::to_string(static_cast<int32_t>(ms + 0.5));' \
