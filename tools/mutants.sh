@@ -55,8 +55,8 @@ mutant sync-rearms-from-now timeline/sync_step.cpp \
     's.syncStepEnd = addTime(now, step.length);' \
     'FrameStep|Rewind|ScenesMode'
 mutant group-one-frame-late script/frame_step.cpp \
-    'script.times[script.current] <= now' \
-    'script.times[script.current] < now' \
+    'script.times[script.current] <= timer.elapsed' \
+    'script.times[script.current] < timer.elapsed' \
     'FrameStep|Rewind|ScenesMode|Capture'
 mutant ended-scenes-kept script/frame_step.cpp \
     'script.sceneIt = script.scenes.erase(script.sceneIt);' \

@@ -136,7 +136,7 @@ TEST_F(Interpreter, OneGroupPerCallInsertedByTrackEqualTracksInCommandOrder) {
     std::vector<int32_t> made; // the command behind each record
     for (const CScene& s : script.scenes)
         made.push_back(s.command);
-    EXPECT_EQ(made, (std::vector<int32_t>{1, -1, -1, -1, 0, -1, 2}));
+    EXPECT_EQ(made, (std::vector<int32_t>{1, -1, -1, -1, 0, -1, 2, 3}));
 }
 
 TEST_F(Interpreter, EndQuitsAtOnceAndInsertsNothingMore) {
