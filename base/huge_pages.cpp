@@ -18,7 +18,7 @@
 namespace {
 const char* const hugetlb = "glibc.malloc.hugetlb=";
 
-std::string thpMode() {
+[[maybe_unused]] std::string thpMode() {
     std::ifstream in("/sys/kernel/mm/transparent_hugepage/enabled");
     std::string line;
     std::getline(in, line);
