@@ -91,10 +91,8 @@ TEST(Timeline, LanesAndTimesEqualWhatScenesReportsAtTheSameFrames) {
     EXPECT_EQ(page["endCommand"], false);
     EXPECT_EQ(page["music"], json());
     const json& lanes = page["lanes"];
-    std::vector<int> order;
-    for (const json& l : lanes)
-        order.push_back(l["c"]);
-    EXPECT_EQ(order, (std::vector<int>{1, 0, 4, 2, 3, 5})); // draw order: tracks 8, 7, 4, 3, 2, 1
+    for (int i = 0; i < 6; ++i) // draw order: tracks 8, 7, 4, 3, 2, 1
+        EXPECT_EQ(lanes[i]["c"], (std::array<int, 6>{1, 0, 4, 2, 3, 5}[i]));
     EXPECT_EQ(lanes[2]["run"], json()) << "erased in the frame that made it";
 
     // At each frame, the records --scenes lists are the page's lanes that
@@ -148,27 +146,20 @@ TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
     std::map<int, double> tick;
     for (const json& t : probe["ticks"])
         tick[t["t"]] = t["x"];
-    ASSERT_TRUE(tick.count(0) && tick.count(6000));
     const double perMs = (tick[6000] - tick[0]) / 6000;
     ASSERT_GT(perMs, 0.1);
     auto x = [&](int ms) { return tick[0] + ms * perMs; };
     for (const auto& [t, at] : tick)
         EXPECT_NEAR(at, x(t), 0.5) << t;
 
-    const struct {
-        int command;
-        int from, to;
-    } bars[] = {{2, 1000, 3000}, {3, 2000, 5000}, {5, 4000, 6000}, {0, 0, 6000}, {1, 0, 6000}};
-    auto barOf = [&](int command) {
-        const auto it = std::find_if(probe["bars"].begin(), probe["bars"].end(),
-                                     [&](const json& e) { return e["cmd"] == command; });
-        return it == probe["bars"].end() ? json() : *it;
-    };
-    for (const auto& b : bars) {
-        const json found = barOf(b.command);
-        ASSERT_TRUE(found.is_object()) << b.command;
-        EXPECT_NEAR(found["left"].get<double>(), x(b.from), 2) << b.command;
-        EXPECT_NEAR(found["right"].get<double>(), x(b.to), 2) << b.command;
+    std::map<int, json> bars; // by command
+    for (const json& b : probe["bars"])
+        bars[b["cmd"]] = b;
+    for (const auto [command, from, to] :
+         {std::array<int, 3>{2, 1000, 3000}, {3, 2000, 5000}, {5, 4000, 6000}, {0, 0, 6000}, {1, 0, 6000}}) {
+        ASSERT_TRUE(bars[command].is_object()) << command;
+        EXPECT_NEAR(bars[command]["left"].get<double>(), x(from), 2) << command;
+        EXPECT_NEAR(bars[command]["right"].get<double>(), x(to), 2) << command;
     }
     const json& steps = probe["steps"];
     ASSERT_EQ(steps.size(), 4u);
@@ -180,7 +171,7 @@ TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
             << steps[i]["tip"];
     }
     // Hovering a bar shows where its command is and what it says.
-    const std::string tip = barOf(2)["tip"];
+    const std::string tip = bars[2]["tip"];
     EXPECT_EQ(tip.rfind("data/script.txt:6\n1000 track 3 type 1 object a.jpg center duration 2000\n", 0), 0u)
         << tip;
     ASSERT_EQ(probe["never"].size(), 1u);
@@ -304,14 +295,11 @@ TEST(GlanceModes, RefuseWhatShotRefuses) {
         const char* message; // the start of the one line on stderr
     } cases[] = {
         {{"--timeline", "x.html"}, empty, 1, "tamarack: cannot open data/script.txt: "},
-        {{"--contact-sheet", "x.png"}, empty, 1, "tamarack: cannot open data/script.txt: "},
         {{"--timeline", "/nonexistent/x.html"}, show, 1, "tamarack: cannot write /nonexistent/x.html: "},
         {{"--contact-sheet", "/nonexistent/x.png"}, show, 1, "tamarack: cannot write /nonexistent/x.png: "},
         {{"--timeline", "x.txt"}, show, 2, "tamarack: --timeline: 'x.txt' must end in .html or .htm"},
-        {{"--contact-sheet", "/tmp"}, show, 2, "tamarack: --contact-sheet: '/tmp' must end in .png"},
         {{"--contact-sheet", "old.png"}, show, 2, "tamarack: --contact-sheet: 'old.png' is a folder"},
         {{"--timeline", "x.html", "--every", "0"}, show, 2, "tamarack: --every: 0 is no time between frames"},
-        {{"--contact-sheet", "x.png", "--every", "-1"}, show, 2, "tamarack: --every: -1 is no time"},
         {{"--contact-sheet", "x.png", "--columns", "0"}, show, 2, "tamarack: --columns: 0 is no number"},
         {{"--timeline", "x.html", "--every", "0.001"},
          show,

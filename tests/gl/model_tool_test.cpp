@@ -22,13 +22,12 @@ namespace {
 
 const std::string modelTool = fs::path(TAMARACK_BIN).parent_path().string() + "/tools/tamarack-model";
 
-// Window pixels of a point of model space at depth z (< 0), for the engine's
+// The window box (left, top, right, bottom) of a rectangle of half width w
+// and half height h about the view axis at depth z (< 0), for the engine's
 // frustum (x -1.33..1.33, y -1..1 at the near plane 1.5) on 640 x 480.
-double px(double x, double z) {
-    return 320 + x / -z * 1.5 / 1.33 * 320;
-}
-double py(double y, double z) {
-    return 240 - y / -z * 1.5 * 240;
+std::array<double, 4> around(double w, double h, double z) {
+    return {320 - w / -z * 1.5 / 1.33 * 320, 240 - h / -z * 1.5 * 240, 320 + w / -z * 1.5 / 1.33 * 320,
+            240 + h / -z * 1.5 * 240};
 }
 
 const RGB red{255, 0, 0}, green{0, 255, 0};
@@ -82,28 +81,12 @@ TEST_F(ModelTool, ConvertedModelsLoadWithTheirCountsAndDrawUpright) {
         const ModelFile& source;
         const char* texture; // the name the 3DS file gives its picture
         const char* note;    // what stderr says was changed or dropped
-        float z;             // the depth it is drawn at
         std::array<double, 4> box;
         int upperY, lowerY, column; // a point on the upper and on the lower half of the picture
     } cases[] = {
-        {"cube.obj",
-         cube,
-         "crate.jpg",
-         "dropped 1 line",
-         -5,
-         {px(-1, -4), py(1, -4), px(1, -4), py(-1, -4)},
-         200,
-         280,
-         320},
-        {"squares.gltf",
-         squares,
-         "wood.jpg",
-         "'wood.png' is written as 'wood.jpg'",
-         -5,
-         {px(-2, -5), py(0.5, -5), px(2, -5), py(-0.5, -5)},
-         225,
-         255,
-         static_cast<int>(px(1.5, -5))},
+        {"cube.obj", cube, "crate.jpg", "dropped 1 line", around(1, 1, -4), 200, 280, 320},
+        {"squares.gltf", squares, "wood.jpg", "'wood.png' is written as 'wood.jpg'", around(2, 0.5, -5), 225,
+         255, static_cast<int>(around(1.5, 0, -5)[2])},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.in);
@@ -120,7 +103,7 @@ TEST_F(ModelTool, ConvertedModelsLoadWithTheirCountsAndDrawUpright) {
         EXPECT_EQ(o->polygonCount, static_cast<int>(c.source.triangles));
         EXPECT_EQ(o->mapcoords.size(), c.source.corners);
         EXPECT_STREQ(o->textureName, c.texture);
-        draw(c.z);
+        draw(-5);
         expectBox(box(), c.box, 1.5, c.in);
         EXPECT_EQ(pixel(c.column, c.upperY), red);
         EXPECT_EQ(pixel(c.column, c.lowerY), green);
@@ -129,21 +112,19 @@ TEST_F(ModelTool, ConvertedModelsLoadWithTheirCountsAndDrawUpright) {
 
 TEST_F(ModelTool, ShapesFaceTheCameraWithThePictureUpright) {
     TempShow show;
-    // The nearest outline of each shape about 2 units across, drawn at z -5,
-    // seen from the front and from the side.
-    const double sphere = std::tan(std::asin(1 / 5.0)) * 5; // the silhouette's half width, in units at z -5
-    struct Case {
+    // Each shape about 2 units across, drawn at z -5, seen from the front and
+    // from the side; the sphere's silhouette is a little wider than its radius.
+    const double sphere = std::tan(std::asin(1 / 5.0)) * 5;
+    const struct {
         const char* shape;
         float angle;
         std::array<double, 4> box;
-    } cases[] = {
-        {"cube", 0, {px(-1, -4), py(1, -4), px(1, -4), py(-1, -4)}},
-        {"sphere", 0, {px(-sphere, -5), py(sphere, -5), px(sphere, -5), py(-sphere, -5)}},
-        {"sphere", 90, {px(-sphere, -5), py(sphere, -5), px(sphere, -5), py(-sphere, -5)}},
-        {"torus", 0, {px(-1, -5), py(1, -5), px(1, -5), py(-1, -5)}},
-        {"plane", 0, {px(-1, -5), py(1, -5), px(1, -5), py(-1, -5)}},
-    };
-    for (const Case& c : cases) {
+    } cases[] = {{"cube", 0, around(1, 1, -4)},
+                 {"sphere", 0, around(sphere, sphere, -5)},
+                 {"sphere", 90, around(sphere, sphere, -5)},
+                 {"torus", 0, around(1, 1, -5)},
+                 {"plane", 0, around(1, 1, -5)}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.shape) + " turned " + std::to_string(c.angle));
         const std::string out = show.data(std::string(c.shape) + ".3ds");
         const RunResult r = runProgram(modelTool, {c.shape, out, "--texture", "skin.jpg"});
@@ -216,14 +197,9 @@ TEST(ModelToolFile, BadInputGivesOneLineStatusAndNoFile) {
         EXPECT_EQ(first.rfind("tamarack-model: ", 0), 0u) << r.err;
         EXPECT_NE(first.find(c.file), std::string::npos) << r.err;
         EXPECT_NE(first.find(c.reason), std::string::npos) << r.err;
-        if (c.status == 1) {
-            EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
-        }
-        if (std::string(c.out) == "old.3ds") {
-            EXPECT_EQ(readFile(dir + c.out), "the previous model");
-        } else {
-            EXPECT_FALSE(fs::exists(dir + c.out));
-        }
+        EXPECT_TRUE(c.status != 1 || std::count(r.err.begin(), r.err.end(), '\n') == 1) << r.err;
+        EXPECT_EQ(fs::exists(dir + c.out) ? readFile(dir + c.out) : "(none)",
+                  std::string(c.out) == "old.3ds" ? "the previous model" : "(none)");
     }
     size_t files = 0;
     for (const auto& e : fs::directory_iterator(dir))

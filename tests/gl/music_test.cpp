@@ -1,4 +1,5 @@
 // Live runs (xvfb-run, SDL's disk audio driver) of a show that ends at 1.5 s.
+#include "support/make_audio.h"
 #include "support/temp_dir.h"
 
 #include <cstdint>
@@ -9,72 +10,32 @@
 
 namespace {
 
-std::string u8(unsigned v) {
-    return std::string(1, char(v & 0xFF));
-}
-std::string u16(unsigned v) {
-    return u8(v) + u8(v >> 8);
-}
-std::string u32(uint32_t v) {
-    return u16(v & 0xFFFF) + u16(v >> 16);
-}
-std::string padded(const std::string& s, size_t n) {
-    return (s + std::string(n, '\0')).substr(0, n);
-}
-
-// An Impulse Tracker module in sample mode: one pattern, one looped 32-sample
-// square wave, and a single C-5 on the first row.
-std::string itModule() {
-    const uint32_t sampleHeader = 192 + 2 + 4 + 4, pattern = sampleHeader + 80;
-    const std::string rows = u8(0x81) + u8(0x03) + u8(60) + u8(1) + u8(0) + std::string(63, '\0');
-    std::string m = "IMPM" + padded("tone", 26) + u16(0x1004) + u16(2) + u16(0) + u16(1) + u16(1) +
-                    u16(0x0214) + u16(0x0200) + u16(0x0009) + u16(0) + u8(128) + u8(48) + u8(6) + u8(125) +
-                    u8(128) + u8(0) + u16(0) + u32(0) + u32(0);
-    m += std::string(64, char(32)) + std::string(64, char(64)); // channel pan and volume
-    m += u8(0) + u8(255) + u32(sampleHeader) + u32(pattern);    // orders: pattern 0, end
-    m += "IMPS" + padded("square.raw", 12) + u8(0) + u8(64) + u8(0x11) + u8(64) + padded("square", 26) +
-         u8(1) + u8(0) + u32(32) + u32(0) + u32(32) + u32(8363) + u32(0) + u32(0) +
-         u32(pattern + 8 + uint32_t(rows.size())) + u32(0);
-    m += u16(uint32_t(rows.size())) + u16(64) + u32(0) + rows;
-    return m + std::string(16, char(80)) + std::string(16, char(-80));
-}
-
-// One second of a 440 Hz tone made by sox.
-std::string soxTone(const TempShow& show, const std::string& name) {
-    const std::string path = show.dir() + "/" + name;
-    if (std::system(("sox -n -r 44100 -c 2 '" + path + "' synth 1 sine 440 2>/dev/null").c_str()) != 0)
-        return "";
-    return readFile(path);
-}
-
 // Runs the live show in a virtual X display; SDL's disk driver writes what
-// would be played to `audioFile`. Should the show not end by itself, timeout
-// stops the whole process group after 15 s.
-int runLive(const TempShow& show, const std::string& audioFile, const std::string& extra = "") {
-    const int st =
-        std::system(("cd '" + show.dir() + "' && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + audioFile +
-                     "' timeout -k 2 15 xvfb-run -a " TAMARACK_BIN " --window " + extra)
-                        .c_str());
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+// would be played to audio.raw; timeout stops a show that does not end.
+std::string runLive(const TempShow& show, const std::string& extra = "") {
+    const std::string audio = show.dir() + "/audio.raw";
+    const int st = std::system(("cd '" + show.dir() + "' && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" +
+                                audio + "' timeout -k 2 15 xvfb-run -a " TAMARACK_BIN " --window " + extra)
+                                   .c_str());
+    EXPECT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0) << extra;
+    return std::filesystem::exists(audio) ? readFile(audio) : "(none)";
 }
-
-constexpr const char* kShortShow = "@sync\n1500 end\n";
 
 } // namespace
 
 TEST(Music, EachFormatReallyPlays) {
     for (const char* name : {"tune.ogg", "tune.mp3", "tune.xm", "tune.it"}) {
         TempShow show;
-        show.script(kShortShow);
+        show.script("@sync\n1500 end\n");
         const std::string ending = std::filesystem::path(name).extension();
-        const std::string music = ending == ".it"   ? itModule()
-                                  : ending == ".xm" ? readFile(TAMARACK_SOURCE_DIR "/data/theme.xm")
-                                                    : soxTone(show, "tone" + ending);
-        ASSERT_FALSE(music.empty()) << name << ": could not make the file";
-        show.write(name, music);
-        const std::string audio = show.dir() + "/audio.raw";
-        EXPECT_EQ(runLive(show, audio), 0) << name;
-        const std::string raw = readFile(audio);
+        if (ending == ".it")
+            show.write(name, clickModule(2));
+        else if (ending == ".xm")
+            show.write(name, readFile(TAMARACK_SOURCE_DIR "/data/theme.xm"));
+        else
+            ASSERT_TRUE(writeClickFile(show.data(name), 44100, 2, 1.0, 0.2,
+                                       ending == ".mp3" ? "-c:a libmp3lame" : "-c:a libvorbis"));
+        const std::string raw = runLive(show);
         EXPECT_GT(raw.size(), 44100u) << name; // at least a quarter of a second of 16-bit stereo
         int peak = 0;
         for (size_t i = 0; i + 1 < raw.size(); i += 2)
@@ -83,9 +44,8 @@ TEST(Music, EachFormatReallyPlays) {
     }
 }
 
-// The same module, played by the live show and by the authoring mode from 0,
-// gives the same samples from its first sound on (the device plays silence
-// until the music starts), for 2 s.
+// The same module, live and with --start 0, gives the same samples for 2 s
+// from its first sound on (the device plays silence until the music starts).
 TEST(Music, ModulesSoundTheSameLiveAndInTheAuthoringModes) {
     std::string runs[2];
     const char* const modes[] = {"", "--start 0"};
@@ -93,8 +53,7 @@ TEST(Music, ModulesSoundTheSameLiveAndInTheAuthoringModes) {
         TempShow show;
         show.script("@sync\n3000 end\n");
         show.write("theme.xm", readFile(TAMARACK_SOURCE_DIR "/data/theme.xm"));
-        ASSERT_EQ(runLive(show, show.dir() + "/audio.raw", modes[i]), 0) << modes[i];
-        const std::string raw = readFile(show.dir() + "/audio.raw");
+        const std::string raw = runLive(show, modes[i]);
         runs[i] = raw.substr(std::min(raw.find_first_not_of('\0'), raw.size()) & ~size_t{3}, 2 * 44100 * 4);
     }
     EXPECT_EQ(runs[0].size(), 2u * 44100 * 4);
@@ -102,16 +61,10 @@ TEST(Music, ModulesSoundTheSameLiveAndInTheAuthoringModes) {
 }
 
 TEST(Music, WithoutSoundNoAudioDeviceIsOpened) {
-    const struct {
-        const char* script;
-        const char* args;
-    } cases[] = {{"Default !sound\n@sync\n1500 end\n", ""}, {kShortShow, "--mute"}};
-    for (const auto& c : cases) {
+    for (const char* script : {"Default !sound\n@sync\n1500 end\n", "@sync\n1500 end\n"}) {
         TempShow show;
-        show.script(c.script);
-        show.write("tune.it", itModule());
-        const std::string audio = show.dir() + "/audio.raw";
-        EXPECT_EQ(runLive(show, audio, c.args), 0) << c.script;
-        EXPECT_FALSE(std::filesystem::exists(audio)) << c.script << ": the audio device was opened";
+        show.script(script);
+        show.write("tune.it", clickModule(2));
+        EXPECT_EQ(runLive(show, script[0] == '@' ? "--mute" : ""), "(none)") << "the audio device was opened";
     }
 }

@@ -6,7 +6,6 @@
 #include "support/media.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
-#include "tests/gl/render_util.h"
 
 #include <chrono>
 #include <cmath>
@@ -129,11 +128,11 @@ TEST(RenderVideo, EachContainerHoldsItsStreams) {
     }
 }
 
-TEST(RenderVideo, ASignalStopsEveryKindOfRenderAfterAWholeFrame) {
+TEST(RenderVideo, ASignalStopsARenderAfterAWholeFrame) {
     const struct {
         const char* out;
         int signal, status;
-    } cases[] = {{"show.mp4", SIGINT, 130}, {"frames", SIGTERM, 143}, {"-", SIGINT, 130}};
+    } cases[] = {{"show.mp4", SIGINT, 130}, {"-", SIGTERM, 143}};
     for (const auto& c : cases) {
         TempShow show;
         writeClick(show, "click.it", 1.0);
@@ -157,14 +156,6 @@ TEST(RenderVideo, ASignalStopsEveryKindOfRenderAfterAWholeFrame) {
         if (std::string(c.out) == "show.mp4") {
             EXPECT_EQ(streamCodecs(path), (std::vector<std::string>{"video:h264", "audio:aac"}));
             EXPECT_EQ(static_cast<long>(decodeGrey(path, W, H).size()), written);
-        } else if (std::string(c.out) == "frames") {
-            long files = 0;
-            for (const auto& e : fs::directory_iterator(path)) {
-                const Image img = readPNG(e.path().string());
-                EXPECT_EQ(img.width * img.height, W * H) << e.path() << " is not a whole frame";
-                ++files;
-            }
-            EXPECT_EQ(files, written);
         } else {
             const size_t header = std::string("YUV4MPEG2 W640 H480 F30:1 Ip A1:1 C420jpeg\n").size();
             EXPECT_EQ(fs::file_size(stream), header + static_cast<size_t>(written) * (6 + W * H * 3 / 2));

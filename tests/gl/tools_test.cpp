@@ -4,15 +4,14 @@
 #include "render/texture_upload.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
+#include "tests/gl/render_util.h"
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <png.h>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -23,18 +22,6 @@ const std::string source = TAMARACK_SOURCE_DIR;
 const std::string buildDir = fs::path(TAMARACK_BIN).parent_path().string();
 const std::string toolDir = buildDir + "/tools";
 
-// Runs a shell command; returns its standard output and sets `status`.
-std::string capture(const std::string& command, int& status) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buf[4096];
-    for (size_t n; p && (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        out.append(buf, n);
-    const int st = p ? pclose(p) : -1;
-    status = st != -1 && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return out;
-}
-
 #define REQUIRE_TOOLS()                                                                                      \
     for (const char* t : {"make_jpeg", "make_3ds", "make_music"})                                            \
         if (!fs::exists(toolDir + "/tamarack-" + t)) GTEST_SKIP() << "the tools are not built in " << toolDir
@@ -42,17 +29,14 @@ std::string capture(const std::string& command, int& status) {
 } // namespace
 
 TEST(TdsWriter, MeshesRoundTripThroughTheEngineLoader) {
-    const tds::Mesh quad{"quad",
-                         "pic.jpg",
-                         {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, -2.5f}},
-                         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
-                         {{0, 1, 2}, {0, 2, 3}}};
-    const tds::Mesh meshes[] = {
-        quad,
-        {"bare", "", {{1.5f, -2, 3}, {4, 5, 6}, {-7, 8.25f, 9}}, {}, {{2, 1, 0}}},
-        {"nineteen_character", "nineteen_chars1.jpg", quad.vertices, quad.mapcoords, quad.faces},
-        tds::torus("torus", "t.jpg", 0.7f, 0.3f, 12, 6, 2, 1),
-        tds::trefoil("knot", "k.jpg", 0.3f, 0.15f, 40, 8, 3, 1)};
+    const tds::Mesh meshes[] = {{"bare", "", {{1.5f, -2, 3}, {4, 5, 6}, {-7, 8.25f, 9}}, {}, {{2, 1, 0}}},
+                                {"nineteen_character",
+                                 "nineteen_chars1.jpg",
+                                 {{0, 0, 0}, {1, 0, 0}, {1, 1, -2.5f}},
+                                 {{0, 0}, {1, 0}, {1, 1}},
+                                 {{0, 1, 2}}},
+                                tds::torus("torus", "t.jpg", 0.7f, 0.3f, 12, 6, 2, 1),
+                                tds::trefoil("knot", "k.jpg", 0.3f, 0.15f, 40, 8, 3, 1)};
     TempShow show;
     for (const tds::Mesh& m : meshes) {
         SCOPED_TRACE(m.name);
@@ -63,11 +47,9 @@ TEST(TdsWriter, MeshesRoundTripThroughTheEngineLoader) {
         ASSERT_NE(o, nullptr);
         // Read back into a mesh, it encodes to the same bytes: names, floats bit
         // for bit, faces and mapping coordinates all came through.
-        tds::Mesh back{std::string(o->objectName, strnlen(o->objectName, 20)),
-                       std::string(o->textureName, strnlen(o->textureName, 20)),
-                       {},
-                       {},
-                       {}};
+        tds::Mesh back;
+        back.name.assign(o->objectName, strnlen(o->objectName, 20));
+        back.texture.assign(o->textureName, strnlen(o->textureName, 20));
         for (const auto& v : o->vertices)
             back.vertices.push_back({v.x, v.y, v.z});
         for (const auto& p : o->polygons)
@@ -86,9 +68,9 @@ TEST(TdsWriter, MeshesRoundTripThroughTheEngineLoader) {
 // lists for it, and data/ holds no picture the maker does not make.
 TEST(BundledShow, PicturesDecodeToTheSizesTheMakerDraws) {
     REQUIRE_TOOLS();
-    int status = 0;
-    std::istringstream list(capture(toolDir + "/tamarack-make_jpeg --list", status));
-    ASSERT_EQ(status, 0);
+    const RunResult made = runProgram(toolDir + "/tamarack-make_jpeg", {"--list"});
+    ASSERT_EQ(made.status, 0);
+    std::istringstream list(made.out);
     const RunResult r = runTamarack({"--assets", source});
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "") << "every picture decodes without a warning";
@@ -111,10 +93,9 @@ TEST(BundledShow, MakeShowRemakesDataByteForByteUnder3MB) {
     ASSERT_NE(doc.find("\ntools/make_show.sh build /tmp/show "), std::string::npos);
     ASSERT_NE(doc.find("\nbuild/tamarack --check /tmp/show "), std::string::npos);
     TempShow out;
-    int status = 0;
-    capture("bash " + source + "/tools/make_show.sh " + buildDir + " " + out.dir() + " 2>&1", status);
-    ASSERT_EQ(status, 0);
-    EXPECT_EQ(capture(std::string(TAMARACK_BIN) + " --check " + out.dir(), status), "0 errors, 0 warnings\n");
+    const RunResult run = runProgram("/bin/bash", {source + "/tools/make_show.sh", buildDir, out.dir()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(runTamarack({"--check", out.dir()}).out, "0 errors, 0 warnings\n");
     std::map<std::string, std::string> made, committed;
     uintmax_t total = 0;
     for (const auto& e : fs::directory_iterator(out.dir() + "/data"))
@@ -129,14 +110,14 @@ TEST(BundledShow, MakeShowRemakesDataByteForByteUnder3MB) {
 
 // Frames of the bundled show at chosen times show what the script puts there.
 TEST(BundledShow, FramesShowWhatTheScriptPlacesThere) {
-    using Test = std::function<bool(int, int, int)>;
-    const Test lit = [](int r, int g, int b) { return r + g + b > 90; };
-    const Test bright = [](int r, int g, int b) { return r + g + b > 500; };
-    const Test yellow = [](int r, int g, int b) { return r > 200 && g > 150 && b < 150; };
-    const Test green = [](int r, int g, int) { return g > r + 20 && g > 60; };
+    using Test = std::function<bool(RGB)>;
+    const Test lit = [](RGB p) { return p[0] + p[1] + p[2] > 90; };
+    const Test bright = [](RGB p) { return p[0] + p[1] + p[2] > 500; };
+    const Test yellow = [](RGB p) { return p[0] > 200 && p[1] > 150 && p[2] < 150; };
+    const Test green = [](RGB p) { return p[1] > p[0] + 20 && p[1] > 60; };
     // the torus's stripes hold greens and cyans that the horizon behind it lacks
-    const Test stripes = [](int r, int g, int) { return g > r + 30 && g > 100; };
-    const Test magenta = [](int r, int g, int b) { return r > g + 60 && b > g + 30; };
+    const Test stripes = [](RGB p) { return p[1] > p[0] + 30 && p[1] > 100; };
+    const Test magenta = [](RGB p) { return p[0] > p[1] + 60 && p[2] > p[1] + 30; };
     const struct {
         const char* seconds;
         const char* what;
@@ -158,20 +139,13 @@ TEST(BundledShow, FramesShowWhatTheScriptPlacesThere) {
         SCOPED_TRACE(std::string(c.seconds) + " s: " + c.what);
         const std::string file = out.dir() + "/shot-" + c.seconds + ".png";
         ASSERT_TRUE(fs::exists(file) || runTamarack({"--shot", c.seconds, file}, source).status == 0);
-        png_image img{};
-        img.version = PNG_IMAGE_VERSION;
-        ASSERT_TRUE(png_image_begin_read_from_file(&img, file.c_str()));
-        img.format = PNG_FORMAT_RGB;
-        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(img));
-        ASSERT_TRUE(png_image_finish_read(&img, nullptr, rgb.data(), 0, nullptr));
-        ASSERT_TRUE(img.width == 640 && img.height == 480);
+        const Image img = readPNG(file);
+        ASSERT_EQ(img.width, 640);
         auto count = [&](int x0, int y0, int x1, int y1, const Test& test) {
             int n = 0;
             for (int y = y0; y < y1; ++y)
-                for (int x = x0; x < x1; ++x) {
-                    const uint8_t* p = &rgb[(size_t(y) * 640 + x) * 3];
-                    n += test(p[0], p[1], p[2]);
-                }
+                for (int x = x0; x < x1; ++x)
+                    n += test(img.at(x, y));
             return n;
         };
         ASSERT_GT(count(0, 0, 640, 480, lit), 640 * 480 / 50) << "the frame is black";
