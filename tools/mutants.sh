@@ -108,7 +108,7 @@ mutant png-red-blue-swapped render/png.cpp \
 mutant 3ds-chunk-skip-off-by-one assets/load3ds.cpp \
     'in.pos += length - 6;' \
     'in.pos += length - 5;' \
-    'Load3DS|TdsWriter|Model|AssetsMode'
+    'Load3DS|Model|AssetsMode'
 # ---------------------------------------------------------------------------
 
 full=0

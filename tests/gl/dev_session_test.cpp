@@ -1,4 +1,3 @@
-#include "assets/gfx.h"
 #include "base/config.h"
 #include "base/engine.h"
 #include "base/timer.h"
@@ -16,7 +15,6 @@
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
 
-#include <SDL.h>
 #include <chrono>
 #include <thread>
 

@@ -35,10 +35,6 @@ void writeKnownShow(const TempShow& show) {
                 "4.0 track 1 type 1 object a.jpg sync 0 duration 2.0\n");
 }
 
-RunResult tamarack(const std::vector<std::string>& args, const std::string& cwd = "") {
-    return runTamarack(args, cwd, {"SDL_AUDIODRIVER=dummy"});
-}
-
 // The JSON between `open` and `close` in `text`.
 json between(const std::string& text, const std::string& open, const std::string& close) {
     const size_t a = text.find(open);
@@ -84,7 +80,7 @@ int countColour(const Image& img, RGB c) {
 TEST(Timeline, LanesAndTimesEqualWhatScenesReportsAtTheSameFrames) {
     TempShow show;
     writeKnownShow(show);
-    ASSERT_EQ(tamarack({"--timeline", show.dir() + "/t.html", show.dir()}).status, 0);
+    ASSERT_EQ(runTamarack({"--timeline", show.dir() + "/t.html", show.dir()}).status, 0);
     const json page = pageData(show.dir() + "/t.html");
     ASSERT_TRUE(page.is_object());
     EXPECT_EQ(page["end"], 6000);
@@ -100,7 +96,7 @@ TEST(Timeline, LanesAndTimesEqualWhatScenesReportsAtTheSameFrames) {
     // synced one shows the step that began last.
     for (const char* at : {"0", "1", "2.5", "2.983", "3", "4.483", "4.5", "5.983", "6"}) {
         SCOPED_TRACE(at);
-        const RunResult r = tamarack({"--scenes", at, show.dir()});
+        const RunResult r = runTamarack({"--scenes", at, show.dir()});
         ASSERT_EQ(r.status, 0) << r.err;
         const json scenes = json::parse(r.out)["scenes"];
         const int t = static_cast<int>(std::lround(std::stod(at) * 1000));
@@ -138,7 +134,7 @@ TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
     TempShow show;
     writeKnownShow(show);
     const std::string html = show.dir() + "/t.html", png = show.dir() + "/t.png";
-    ASSERT_EQ(tamarack({"--timeline", html, "--every", "2", show.dir()}).status, 0);
+    ASSERT_EQ(runTamarack({"--timeline", html, "--every", "2", show.dir()}).status, 0);
     const json probe = openInChromium(html, png);
     ASSERT_TRUE(probe.is_object());
 
@@ -179,17 +175,15 @@ TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
     EXPECT_NEAR(probe["end"].get<double>(), x(6000), 2);
     EXPECT_EQ(probe["waveNote"], "This show has no music: data/ holds no .mp3, .ogg, .xm or .it file.");
     ASSERT_EQ(probe["thumbs"].size(), 4u); // 0, 2, 4 and 6 s
-    for (const json& t : probe["thumbs"]) {
-        EXPECT_EQ(t["decoded"], 160) << t["t"];
+    for (const json& t : probe["thumbs"])
         EXPECT_NEAR(t["left"].get<double>(), x(t["t"]), 2) << t["t"];
-    }
 }
 
 TEST(Timeline, TheBundledShowsPageIsSmallAndOpensWithRulerLanesAndFrames) {
     if (!haveChromium()) GTEST_SKIP() << "chromium is not installed";
     TempShow out;
     const std::string html = out.dir() + "/show.html", png = out.dir() + "/show.png";
-    ASSERT_EQ(tamarack({"--timeline", html, TAMARACK_SOURCE_DIR}).status, 0);
+    ASSERT_EQ(runTamarack({"--timeline", html, TAMARACK_SOURCE_DIR}).status, 0);
     EXPECT_LT(fs::file_size(html), 3u << 20);
     const json data = pageData(html);
     const json probe = openInChromium(html, png);
@@ -220,7 +214,7 @@ TEST(Timeline, TheWaveformIsThePeakEnvelopeOfTheMusic) {
         "-c:a libvorbis " +
         show.data("tone.ogg");
     ASSERT_EQ(std::system(make.c_str()), 0);
-    ASSERT_EQ(tamarack({"--timeline", show.dir() + "/t.html", show.dir()}).status, 0);
+    ASSERT_EQ(runTamarack({"--timeline", show.dir() + "/t.html", show.dir()}).status, 0);
     const json music = pageData(show.dir() + "/t.html")["music"];
     ASSERT_TRUE(music.is_object());
     EXPECT_EQ(music["file"], "data/tone.ogg");
@@ -256,7 +250,7 @@ TEST(ContactSheet, CellsAreTheShotFramesApartFromTheLabel) {
     // plain run (1.571 s), which decides the template shown at 3 s.
     const std::string sheet = show.dir() + "/sheet.png";
     ASSERT_EQ(
-        tamarack({"--contact-sheet", sheet, "--every", "1.5", "--columns", "3", "--fps", "7", show.dir()})
+        runTamarack({"--contact-sheet", sheet, "--every", "1.5", "--columns", "3", "--fps", "7", show.dir()})
             .status,
         0);
     const Image img = readPNG(sheet);
@@ -264,7 +258,7 @@ TEST(ContactSheet, CellsAreTheShotFramesApartFromTheLabel) {
     ASSERT_EQ(img.height, 2 * 484 + 4); // 0, 1.5, 3, 4.5 and 6 s
     for (int i = 0; i < 5; ++i) {
         const std::string at = std::to_string(i * 1.5);
-        ASSERT_EQ(tamarack({"--shot", at, show.dir() + "/shot.png", "--fps", "7", show.dir()}).status, 0);
+        ASSERT_EQ(runTamarack({"--shot", at, show.dir() + "/shot.png", "--fps", "7", show.dir()}).status, 0);
         const Image shot = readPNG(show.dir() + "/shot.png");
         const int x0 = 4 + (i % 3) * 644, y0 = 4 + (i / 3) * 484;
         int right = -1, bottom = -1, text = 0; // the extent of the changes, white text pixels
@@ -310,7 +304,7 @@ TEST(GlanceModes, RefuseWhatShotRefuses) {
         std::vector<std::string> args = c.args;
         args.push_back(c.in.dir());
         SCOPED_TRACE(args[0] + " " + args[1] + (args.size() > 3 ? " " + args[2] + " " + args[3] : ""));
-        const RunResult r = tamarack(args, show.dir());
+        const RunResult r = runTamarack(args, show.dir());
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;

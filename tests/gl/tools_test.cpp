@@ -1,18 +1,12 @@
 // The asset makers and the bundled show they make.
-#include "assets/gfx.h"
-#include "assets/tds_writer.h"
-#include "render/texture_upload.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
 
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
-#include <nlohmann/json.hpp>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -27,63 +21,6 @@ const std::string toolDir = buildDir + "/tools";
         if (!fs::exists(toolDir + "/tamarack-" + t)) GTEST_SKIP() << "the tools are not built in " << toolDir
 
 } // namespace
-
-TEST(TdsWriter, MeshesRoundTripThroughTheEngineLoader) {
-    const tds::Mesh meshes[] = {{"bare", "", {{1.5f, -2, 3}, {4, 5, 6}, {-7, 8.25f, 9}}, {}, {{2, 1, 0}}},
-                                {"nineteen_character",
-                                 "nineteen_chars1.jpg",
-                                 {{0, 0, 0}, {1, 0, 0}, {1, 1, -2.5f}},
-                                 {{0, 0}, {1, 0}, {1, 1}},
-                                 {{0, 1, 2}}},
-                                tds::torus("torus", "t.jpg", 0.7f, 0.3f, 12, 6, 2, 1),
-                                tds::trefoil("knot", "k.jpg", 0.3f, 0.15f, 40, 8, 3, 1)};
-    TempShow show;
-    for (const tds::Mesh& m : meshes) {
-        SCOPED_TRACE(m.name);
-        ASSERT_EQ(tds::write(show.data("m.3ds"), m), "");
-        gfxClear();
-        ASSERT_TRUE(Load3DS(show.data("m.3ds")));
-        const object_type* o = getObject(0);
-        ASSERT_NE(o, nullptr);
-        // Read back into a mesh, it encodes to the same bytes: names, floats bit
-        // for bit, faces and mapping coordinates all came through.
-        tds::Mesh back;
-        back.name.assign(o->objectName, strnlen(o->objectName, 20));
-        back.texture.assign(o->textureName, strnlen(o->textureName, 20));
-        for (const auto& v : o->vertices)
-            back.vertices.push_back({v.x, v.y, v.z});
-        for (const auto& p : o->polygons)
-            back.faces.push_back({uint16_t(p.a), uint16_t(p.b), uint16_t(p.c)});
-        for (const auto& t : o->mapcoords)
-            back.mapcoords.push_back({t.u, t.v});
-        EXPECT_TRUE(tds::encode(back) == tds::encode(m));
-        EXPECT_EQ(o->vertexCount, int(m.vertices.size()));
-        EXPECT_EQ(o->polygonCount, int(m.faces.size()));
-        EXPECT_EQ(o->hasMapcoords, m.mapcoords.empty() ? 0 : 1);
-    }
-    gfxClear();
-}
-
-// The engine's own loader decodes every picture of data/ to the size the maker
-// lists for it, and data/ holds no picture the maker does not make.
-TEST(BundledShow, PicturesDecodeToTheSizesTheMakerDraws) {
-    REQUIRE_TOOLS();
-    const RunResult made = runProgram(toolDir + "/tamarack-make_jpeg", {"--list"});
-    ASSERT_EQ(made.status, 0);
-    std::istringstream list(made.out);
-    const RunResult r = runTamarack({"--assets", source});
-    ASSERT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "") << "every picture decodes without a warning";
-    std::map<std::string, std::pair<int, int>> loaded, listed;
-    const auto report = nlohmann::json::parse(r.out);
-    for (const auto& t : report["textures"])
-        loaded[t["name"]] = {t["width"], t["height"]};
-    std::string name;
-    for (int w, h; list >> name >> w >> h;)
-        listed[name] = {w, h};
-    EXPECT_GE(listed.size(), 10u);
-    EXPECT_EQ(loaded, listed);
-}
 
 TEST(BundledShow, MakeShowRemakesDataByteForByteUnder3MB) {
     REQUIRE_TOOLS();
