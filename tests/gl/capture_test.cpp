@@ -26,11 +26,9 @@ std::vector<std::string> listFolder(const std::string& dir) {
 // frame-000000.png .. the n-th.
 std::vector<std::string> numbered(int n) {
     std::vector<std::string> names;
-    char buf[32];
-    for (int i = 0; i < n; ++i) {
-        std::snprintf(buf, sizeof buf, "frame-%06d.png", i);
-        names.push_back(buf);
-    }
+    for (int i = 0; i < n; ++i)
+        names.push_back("frame-" + std::string(6 - std::to_string(i).size(), '0') + std::to_string(i) +
+                        ".png");
     return names;
 }
 
@@ -52,7 +50,7 @@ TEST(Capture, EmptyShowIsOneBlackFrameAtTimeZero) {
     EXPECT_TRUE(black(img));
 }
 
-TEST(Capture, RenderWritesEveryFrameUntilNothingIsLeftAndShotMatchesIt) {
+TEST(Capture, RenderWritesEveryFrameUntilNothingIsLeft) {
     TempShow show;
     show.script(curves());
     // Frames at 0, 100, ..., 1000 ms: at 1000 nothing runs any more, the last one written.
@@ -64,9 +62,6 @@ TEST(Capture, RenderWritesEveryFrameUntilNothingIsLeftAndShotMatchesIt) {
     EXPECT_FALSE(black(readPNG(all + numbered(10)[9])));
     EXPECT_TRUE(black(readPNG(all + "frame-000010.png")));
     EXPECT_NE(readPNG(all + "frame-000002.png").rgb, readPNG(all + "frame-000003.png").rgb); // the angle runs
-
-    ASSERT_EQ(runTamarack({"--shot", "0.5", "shot.png", "--fps", "10"}, show.dir()).status, 0);
-    EXPECT_EQ(readPNG(show.dir() + "/shot.png").rgb, readPNG(all + "frame-000005.png").rgb);
 
     // A section into all/, whose 11 frames would outlive it: refused, or
     // removed first with --overwrite, which leaves every other file alone.

@@ -46,10 +46,7 @@ TEST(VideoWriter, EachContainerKeepsEveryFrameItsColoursAndTheSoundsLength) {
             ASSERT_TRUE(out.writeAudio(tone.data(), i < 44 ? 1601 : 1600 * 45 - 1601 * 44, error)) << error;
         }
         ASSERT_TRUE(out.close(error)) << c.name << ": " << error;
-        EXPECT_EQ(out.framesWritten(), 45);
         EXPECT_EQ(streamCodecs(path), c.codecs);
-        EXPECT_EQ("video:" + out.videoCodec() + " audio:" + out.audioCodec(),
-                  c.codecs[0] + " " + c.codecs[1]);
         const auto frames = decodeGrey(path, W, H);
         ASSERT_EQ(frames.size(), 45u) << c.name;
         // BT.601 luma of the band, through limited range and back.
