@@ -1,7 +1,6 @@
 // The fast paths draw the same picture as the reference (immediate) way:
 // shows rendered both ways, frame by frame, and compared pixel by pixel.
 #include "assets/gfx.h"
-#include "assets/tds_writer.h"
 #include "base/engine.h"
 #include "base/timer.h"
 #include "cli/modes.h"
@@ -81,24 +80,8 @@ const std::string kHead = "Default 640x480\n@sync\n";
 
 } // namespace
 
-// The bundled show covers mapped models, environment mapping and wireframe;
-// here a model without mapping coordinates (the position is its texture
-// coordinate).
-TEST(FastPathPicture, ModelsWithoutMappingAreIdentical) {
-    TempShow show;
-    show.write("skin.jpg", photo(256, 128));
-    tds::Mesh bare = tds::trefoil("knot", "skin.jpg", 0.8f, 0.3f, 80, 12);
-    bare.mapcoords.clear();
-    tds::write(show.data("knot.3ds"), bare);
-    show.script(kHead + "0 track 1 type 0 object knot.3ds duration 10.0 color 1 0.8 1 translate 0 0 -6 "
-                        "angle 0 to -300 rotate 1 0.2 0\n");
-    expectSame(show.dir(), {0, 30, 77}, 0);
-}
-
-// Image layers in runs that share a texture and state (drawn as one array of
-// quads), broken by a colour, a turn and a wireframe layer, on a picture that
-// has to be rescaled (300 x 200 to 256 x 256): the two scalers round
-// differently, by up to 4 levels, and layers drawn smaller sample the mips.
+// Image layers in runs that share a texture and state (one array of quads), broken by a colour, a
+// turn and a wireframe layer; 300 x 200 is rescaled, and the two scalers round up to 4 levels apart.
 TEST(FastPathPicture, ImageLayersStayWithinTheScalersRounding) {
     TempShow show;
     show.write("odd.jpg", photo(300, 200));
@@ -114,8 +97,8 @@ TEST(FastPathPicture, ImageLayersStayWithinTheScalersRounding) {
     expectSame(show.dir(), {0, 50, 120}, 4);
 }
 
-// The bundled show, a frame every two seconds from start to end; its pictures
-// are powers of two, so the mip chains agree with GLU's to the texel.
+// The bundled show (mapped models, envmap, wireframe), a frame every 2 s; its pictures are powers
+// of two, so the mip chains agree with GLU's to the texel.
 TEST(FastPathPicture, BundledShowIsIdentical) {
     std::set<int> frames;
     for (int i = 0; i < 78 * 60; i += 120)

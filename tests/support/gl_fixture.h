@@ -1,4 +1,5 @@
 #pragma once
+#include "base/config.h"
 #include "engine/offscreen.h"
 
 #include <array>
@@ -10,12 +11,20 @@
 // frame with the engine's fixed GL state, read back top row first.
 class GLTest : public ::testing::Test {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        einit.defaults();
+        std::string err;
+        ASSERT_TRUE(frame.open(640, 480, err)) << err;
+        einit.opengl();
+    }
+    void TearDown() override { frame.close(); }
     // Reads the frame back; pixel(x, y) then gives the colour at column x of
     // row y counted from the top.
-    void grab();
-    std::array<int, 3> pixel(int x, int y) const;
+    void grab() { frame.readRGB(rgb); }
+    std::array<int, 3> pixel(int x, int y) const {
+        const size_t i = (static_cast<size_t>(y) * frame.width + x) * 3;
+        return {rgb[i], rgb[i + 1], rgb[i + 2]};
+    }
 
     Offscreen frame;
     std::vector<uint8_t> rgb;
