@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # cpack -G DEB makes tamarack_VERSION_ARCH.deb whose dependencies, worked out
 # from the binaries, name SDL2, SDL2_mixer, the JPEG and PNG libraries. It
-# installs with dpkg into a clean root (an empty dpkg database that knows only
-# the packages it depends on, copied from this machine's: a chroot with a
-# whole system would need the network), and the installed program gives its
-# version, its manual page and a clean --check of the bundled show.
+# installs with dpkg into a clean root (a dpkg database that knows only the
+# packages it depends on, copied from this machine's: a chroot would need the
+# network), and the installed program runs; what it installs: install.sh.
 set -u
 bin=$1
 build=$(dirname "$bin")
@@ -23,8 +22,7 @@ for lib in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libjpeg62-turbo libpng16-16; do
   grep -q "$lib" <<<"$depends" || fail "Depends does not name $lib: $depends"
 done
 
-# A clean root whose database holds only the packages the .deb depends on
-# (the first installed one of each list of alternatives).
+# The database holds the first installed package of each list of alternatives.
 root=$work/root
 mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
 touch "$root/var/lib/dpkg/available"
@@ -40,8 +38,6 @@ done || exit 1
 dpkg --root="$root" --log=/dev/null -i "$deb" >"$work/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$work/dpkg.log")"
 dpkg --root="$root" -s tamarack | grep -q '^Status: install ok installed' || fail "not installed"
 
-[ "$("$root/usr/bin/tamarack" --version)" = "tamarack $version" ] || fail "the installed --version"
-man -l "$root/usr/share/man/man1/tamarack.1" 2>/dev/null | grep -q "tamarack - play" || fail "man tamarack"
 out=$("$root/usr/bin/tamarack" --check "$root/usr/share/tamarack/show" 2>&1)
 [ "$out" = "0 errors, 0 warnings" ] || fail "--check of the installed show: $out"
 echo "deb: ok"

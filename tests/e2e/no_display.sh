@@ -12,24 +12,16 @@ fail() { echo "FAIL: $*"; exit 1; }
 err=$(cd "$show" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy timeout 10 "$bin" 2>&1 >/dev/null)
 st=$?
 [ "$st" -eq 1 ] || fail "status $st without a display (want 1)"
-[ "$(printf '%s\n' "$err" | wc -l)" -eq 1 ] || fail "more than one line: $err"
-case "$err" in
-  "tamarack: cannot open a 640x480 full-screen OpenGL display: "*) ;;
-  *) fail "unexpected message: $err" ;;
-esac
+[[ "$err" == "tamarack: cannot open a 640x480 full-screen OpenGL display: "* && "$err" != *$'\n'* ]] ||
+  fail "not one line naming what failed: $err"
 
 err=$(cd "$show" && env -u DISPLAY SDL_AUDIODRIVER=dummy timeout 10 "$bin" --window 2>&1 >/dev/null)
-case "$err" in
-  "tamarack: cannot open a 640x480 windowed OpenGL display: "*) ;;
-  *) fail "unexpected message with --window: $err" ;;
-esac
+[[ "$err" == "tamarack: cannot open a 640x480 windowed OpenGL display: "* ]] || fail "with --window: $err"
 
 err=$("$bin" "$show/nowhere" 2>&1 >/dev/null); st=$?
 [ "$st" -eq 1 ] || fail "status $st for a missing show folder"
-case "$err" in
-  "tamarack: cannot enter the show folder $show/nowhere: No such file or directory") ;;
-  *) fail "unexpected message for a missing folder: $err" ;;
-esac
+[ "$err" = "tamarack: cannot enter the show folder $show/nowhere: No such file or directory" ] ||
+  fail "unexpected message for a missing folder: $err"
 
 "$bin" --no-such-option >/dev/null 2>&1; st=$?
 [ "$st" -eq 2 ] || fail "status $st for an unknown option (want 2)"

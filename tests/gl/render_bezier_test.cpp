@@ -18,17 +18,17 @@ TEST(Bezier, PointsOnTheCurve) {
         EXPECT_EQ(p[0].x, n > 0 ? c[0].x : unset.x) << n; // the start, or nothing
     }
     const VECTOR half{1.875f, 2.875f, 2.25f}; // (c0 + 3 c1 + 3 c2 + c3) / 8
-    for (const auto& [got, want] : {std::pair{p[12], half}, {p[24], c[3]}}) {
-        EXPECT_NEAR(got.x, want.x, 1e-4);
-        EXPECT_NEAR(got.y, want.y, 1e-4);
-        EXPECT_NEAR(got.z, want.z, 1e-4);
-    }
+    for (const auto& [got, want] : {std::pair{p[12], half}, {p[24], c[3]}})
+        for (float VECTOR::*k : {&VECTOR::x, &VECTOR::y, &VECTOR::z})
+            EXPECT_NEAR(got.*k, want.*k, 1e-4);
 }
 
 using BezierFrame = GLTest;
 
+// Angle 0: no turning between curves, every far end at (25, Y, Z + 10); the
+// curves' points turned by -90 degrees about y, moved and projected give the
+// lit box; red to blue, no green; the matrix, texturing and depth test as they were.
 TEST_F(BezierFrame, CurvesWhereTheGeometryPutsThem) {
-    // Angle 0: no turning between curves, every far end at (25, Y, Z + 10).
     timer.elapsed = 0;
     scene1 = CBezier();
     scene1.kind = 1;
@@ -45,28 +45,24 @@ TEST_F(BezierFrame, CurvesWhereTheGeometryPutsThem) {
     trigger.kind = 1; // the effect draws from scene1
     drawScene(trigger);
     grab();
+    glGetFloatv(GL_PROJECTION_MATRIX, after.data());
+    EXPECT_EQ(before, after);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_DEPTH_TEST));
 
-    // Where the curves' points land: turned by -90 degrees about y, moved by
-    // the translation, projected by the frustum.
-    Box want{640, 480, -1, -1};
+    std::array<double, 4> want{640, 480, -1, -1};
     for (int i = 0; i < 500; ++i) {
         const double w = 2 * M_PI * (i / 500.0);
         const auto Y = static_cast<float>(10 * std::sin(w)), Z = static_cast<float>(10 * std::cos(w));
-        VECTOR c[4] = {{-10, Y, Z}, {-5, Y, Z}, {5, Y, Z}, {25, Y, Z + 10}};
-        VECTOR p[25];
+        VECTOR c[4] = {{-10, Y, Z}, {-5, Y, Z}, {5, Y, Z}, {25, Y, Z + 10}}, p[25];
         CompBez(c, 25, p);
         for (const VECTOR& v : p) {
-            const double x = -v.z, y = v.y, z = v.x - 60;
-            const int px = static_cast<int>(std::floor((1.5 * x / 1.33 / -z + 1) * 320));
-            const int py = static_cast<int>(std::floor(480 - (1.5 * y / -z + 1) * 240));
-            want = {std::min(want.x0, px), std::min(want.y0, py), std::max(want.x1, px),
-                    std::max(want.y1, py)};
+            const double px = std::floor((1.5 * -v.z / 1.33 / (60 - v.x) + 1) * 320);
+            const double py = std::floor(480 - (1.5 * v.y / (60 - v.x) + 1) * 240);
+            want = {std::min(want[0], px), std::min(want[1], py), std::max(want[2], px),
+                    std::max(want[3], py)};
         }
     }
-    expectBox(litBox(rgb, 640, 480), {1.0 * want.x0, 1.0 * want.y0, 1.0 * want.x1, 1.0 * want.y1}, 3,
-              "the sheaf");
-
-    // Red-to-blue: no green anywhere, both reddish and bluish pixels.
+    expectBox(litBox(rgb, 640, 480), want, 3, "the sheaf");
     int reddish = 0, bluish = 0, green = 0;
     for (size_t i = 0; i < rgb.size(); i += 3) {
         green += rgb[i + 1] != 0;
@@ -75,10 +71,4 @@ TEST_F(BezierFrame, CurvesWhereTheGeometryPutsThem) {
     }
     EXPECT_EQ(green, 0);
     EXPECT_GT(std::min(reddish, bluish), 100);
-
-    // The matrix as it was, texturing and depth test on.
-    glGetFloatv(GL_PROJECTION_MATRIX, after.data());
-    EXPECT_EQ(before, after);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
 }
