@@ -13,8 +13,7 @@ cat >"$show/drive.sh" <<'INNER'
 set -u
 bin=$1 show=$2
 fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null; exit 1; }
-# Starts the dev mode with extra arguments and waits for its window.
-open() {
+open() { # the dev mode with extra arguments, and its window
   (cd "$show" && SDL_AUDIODRIVER=dummy exec "$bin" --dev "$@") &
   pid=$!
   wid=$(timeout 10 xdotool search --sync --name '^Tamarack' | head -1)
@@ -23,15 +22,13 @@ open() {
   sleep 1
 }
 # The show time in ms from the title "Tamarack - 12.34 s - 60 fps", which
-# ends in " - paused" exactly while the show is paused ($paused: 0 or 1).
-paused=0
+# ends in " - paused" exactly while the show is paused ($paused: "" or " - paused").
+paused=""
 show_ms() {
   local t
   t=$(xdotool getwindowname "$wid")
   [[ "$t" =~ ^Tamarack\ -\ ([0-9]+)\.([0-9]{2})\ s\ -\ [0-9]+\ fps(\ -\ paused)?$ ]] || fail "title '$t'"
-  local says=0
-  [ -n "${BASH_REMATCH[3]}" ] && says=1
-  [ "$says" = "$paused" ] || fail "title '$t' while paused=$paused"
+  [ "${BASH_REMATCH[3]}" = "$paused" ] || fail "title '$t' while paused='$paused'"
   echo $((10#${BASH_REMATCH[1]} * 1000 + 10#${BASH_REMATCH[2]} * 10))
 }
 # Presses key $1, waits $2 s and checks that the time lies in [$3, $4].
@@ -44,12 +41,12 @@ press() {
 
 open
 press - 0 300 5000 "the clock does not run"
-paused=1
+paused=" - paused"
 press space 0.6 0 99999 "Space"
 press - 1 "$now" "$now" "Space did not hold the clock"
 # The title shows hundredths of a second, rounded: allow one hundredth either way.
 press Right 0.6 $((now + 4990)) $((now + 5010)) "Right while paused did not go 5 s forward"
-paused=0
+paused=""
 press space 1 $((now + 500)) $((now + 2500)) "Space did not resume the clock"
 press Home 0.5 0 1200 "Home did not restart from 0"
 xdotool key Escape

@@ -21,8 +21,8 @@ for f in "$tamarack" "$model" "$prefix/share/man/man1/tamarack.1" "$prefix/share
   [ -e "$f" ] || fail "$f is not installed"
 done
 
-version=$("$tamarack" --version) || fail "--version failed"
-[ "$version" = "$("$bin" --version)" ] || fail "installed $version differs from the build's"
+version=$("$tamarack" --version)
+[ "$version" = "$("$bin" --version)" ] || fail "installed '$version' differs from the build's"
 out=$("$tamarack" --check "$show" 2>&1) || fail "--check of the installed show: $out"
 [ "$out" = "0 errors, 0 warnings" ] || fail "--check of the installed show: $out"
 "$tamarack" --shot 18 "$prefix/shot.png" "$show" || fail "--shot of the installed show failed"
@@ -30,7 +30,6 @@ file "$prefix/shot.png" | grep -q 'PNG image data, 640 x 480' || fail "no 640 x 
 (cd "$prefix" && "$tamarack" new myshow >/dev/null && "$tamarack" --check myshow >"$prefix/new.txt" 2>&1) ||
   fail "tamarack new, then --check: $(cat "$prefix/new.txt")"
 
-# The manual page: renders, shows the version, names every option and mode.
 page=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tamarack.1" 2>&1) || fail "man -l failed: $page"
 grep -q "^NAME" <<<"$page" || fail "no NAME section"
 grep -qF "Tamarack ${version#tamarack }" <<<"$page" || fail "the page does not carry $version"
