@@ -1,6 +1,3 @@
-// Offline music decoding: the click of a test file comes out on its frame,
-// seeks land where decoding through lands, and files that the live show
-// cannot play are refused with the reason.
 #include "assets/music_decode.h"
 #include "support/make_audio.h"
 #include "support/media.h"
@@ -10,12 +7,10 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <functional>
 #include <gtest/gtest.h>
 
 // Every allocation through operator new in this program, libopenmpt's
-// included. (Kept out of line, so that the compiler sees no free() of what
-// new returned.)
+// included (out of line: the compiler sees no free() of what new returned).
 std::atomic<long> allocations{0};
 __attribute__((noinline)) void* operator new(size_t n) {
     ++allocations;
@@ -31,67 +26,62 @@ __attribute__((noinline)) void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-// Makes data/NAME in the show folder; false when a tool failed.
-using Maker = std::function<bool(const TempShow&, const std::string& name)>;
-
-// 3 s at `rate` with the click at 2.000 s, converted by ffmpeg with `args`.
-Maker converted(int rate, int channels, const std::string& args) {
-    return [=](const TempShow& show, const std::string& name) {
-        return writeClickFile(show.data(name), rate, channels, 3.0, 2.0, args);
-    };
-}
-
-Maker bytes(const std::string& content) {
-    return [=](const TempShow& show, const std::string& name) {
-        show.write(name, content);
-        return true;
-    };
-}
-
-struct ClickFile {
+// data/NAME: `bytes` (none: no file), or with `args` 3 s at `rate` with the
+// click at 2.000 s, converted by ffmpeg with them; false when ffmpeg failed.
+struct Music {
     const char* name;
-    Maker make;
-    double length;    // seconds, as the file says
-    bool exactLength; // whether decoding gives exactly that many frames
-    float onsetLevel; // of the peak: where the click starts (a lossy codec rings a little before it)
-};
-
-const ClickFile clickFiles[] = {
-    // The encoders' delay and padding are dropped: 3 s in, 3 s out.
-    {"click.ogg", converted(44100, 2, "-c:a libvorbis"), 3.0, true, 1 / 3.0f},
-    {"CLICK.MP3", converted(44100, 2, "-c:a libmp3lame -b:a 192k"), 3.0, true, 1 / 3.0f},
-    {"mono.mp3", converted(48000, 1, "-c:a libmp3lame"), 3.0, true, 1 / 3.0f},
-    // Rendered, not coded: silence up to the note, which libopenmpt ramps
-    // up; the last row's tail follows the pattern's end.
-    {"click.it", bytes(clickModule(20)), 6.4, false, 1e-4f},
+    int rate, channels;
+    const char* args;
+    std::string bytes = {};
+    bool make(const TempShow& show) const {
+        if (args) return writeClickFile(show.data(name), rate, channels, 3.0, 2.0, args);
+        if (!bytes.empty()) show.write(name, bytes);
+        return true;
+    }
 };
 
 } // namespace
 
-TEST(MusicDecode, TheClickComesOutOnItsFrameAndSeeksLandWhereDecodingLands) {
-    for (const ClickFile& f : clickFiles) {
+TEST(MusicDecode, ClickOnItsFrameSeeksLandWhereDecodingLandsNoAllocationWhileReading) {
+    const Music files[] = {
+        {"click.ogg", 44100, 2, "-c:a libvorbis"},
+        {"CLICK.MP3", 44100, 2, "-c:a libmp3lame -b:a 192k"},
+        {"mono.mp3", 48000, 1, "-c:a libmp3lame"},
+        {"click.it", 0, 0, nullptr, clickModule(20)},
+    };
+    for (const Music& f : files) {
         TempShow show;
-        ASSERT_TRUE(f.make(show, f.name)) << f.name;
-        // (A module's ticks are whole frames at these rates; at others
-        // libopenmpt rounds each tick, live as well.)
+        ASSERT_TRUE(f.make(show)) << f.name;
+        // Coded: the encoders' delay and padding are dropped, 3 s in, 3 s out,
+        // and a lossy codec rings a little before the click. A module is
+        // rendered: silence up to the note, which libopenmpt ramps up, and the
+        // last row's tail after the pattern's end. (Its ticks are whole frames
+        // at these rates; at others libopenmpt rounds each tick, live as well.)
+        const double length = f.args ? 3.0 : 6.4;
         std::vector<float> pcm;
         std::string error;
         for (int rate : {44100, 48000}) {
             ASSERT_TRUE(decodeMusic(show.data(f.name), rate, pcm, error)) << f.name << ": " << error;
-            const long at = static_cast<long>(firstLoudSample(pcm, f.onsetLevel));
+            const long at = static_cast<long>(firstLoudSample(pcm, f.args ? 1 / 3.0f : 1e-4f));
             EXPECT_EQ(at, 2 * rate) << f.name << " at " << rate << " Hz";
-            if (f.exactLength) {
-                EXPECT_EQ(pcm.size(), static_cast<size_t>(f.length * rate) * 2) << f.name;
+            if (f.args) {
+                EXPECT_EQ(pcm.size(), static_cast<size_t>(length * rate) * 2) << f.name;
             }
             // Both loudspeakers play it, a mono file included.
             EXPECT_FLOAT_EQ(pcm[at * 2], pcm[at * 2 + 1]) << f.name;
         }
         MusicDecoder music;
         ASSERT_TRUE(music.open(show.data(f.name), 48000, error)) << error;
-        EXPECT_NEAR(music.duration(), f.length, 0.05) << f.name;
+        EXPECT_NEAR(music.duration(), length, 0.05) << f.name;
         std::vector<float> block(2 * 9600);
         ASSERT_EQ(music.read(block.data(), 1000), 1000u);
-        // Forward, back, and forward again, in the middle of blocks.
+        // No allocation after the first block, up to half a second before the
+        // end (libopenmpt allocates a few bytes once when the song ends).
+        const long before = allocations;
+        for (int i = 1; i < static_cast<int>((length - 0.5) * 100); ++i)
+            ASSERT_EQ(music.read(block.data(), 480), 480u) << f.name;
+        EXPECT_EQ(allocations - before, 0) << f.name;
+        // Back, forward, back and forward again, in the middle of blocks.
         for (double t : {1.99, 0.25, 1.995}) {
             ASSERT_TRUE(music.seek(t)) << f.name << " " << t;
             const size_t at = static_cast<size_t>(std::lround(t * 48000));
@@ -104,52 +94,26 @@ TEST(MusicDecode, TheClickComesOutOnItsFrameAndSeeksLandWhereDecodingLands) {
     }
 }
 
-TEST(MusicDecode, ReadingAllocatesNothingAfterTheFirstBlock) {
-    for (const ClickFile& f : clickFiles) {
-        TempShow show;
-        ASSERT_TRUE(f.make(show, f.name)) << f.name;
-        MusicDecoder music;
-        std::string error;
-        ASSERT_TRUE(music.open(show.data(f.name), 44100, error)) << error;
-        float block[2 * 441];
-        ASSERT_EQ(music.read(block, 441), 441u);
-        // Up to half a second before the end (libopenmpt allocates a few
-        // bytes once when the song ends).
-        const long before = allocations;
-        for (int i = 1; i < static_cast<int>((f.length - 0.5) * 100); ++i)
-            ASSERT_EQ(music.read(block, 441), 441u) << f.name;
-        EXPECT_EQ(allocations - before, 0) << f.name;
-    }
-}
-
 TEST(MusicDecode, FilesTheShowCannotPlayAreRefusedWithTheReason) {
-    const struct {
-        const char* name;
-        Maker make;
-        const char* reason;
-    } cases[] = {
-        {"opus.ogg", converted(48000, 2, "-c:a libopus"),
+    const std::pair<Music, const char*> cases[] = {
+        {{"opus.ogg", 48000, 2, "-c:a libopus"},
          "it holds an Opus stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg"},
-        {"layer2.mp3", converted(48000, 2, "-c:a mp2 -f mp2"), "it holds an MPEG layer II stream, not MP3"},
-        {"vorbis.mp3", converted(48000, 2, "-c:a libvorbis -f ogg"),
-         "it holds an Ogg Vorbis stream, not MP3"},
-        {"noise.ogg", bytes(std::string(4000, '\x55')), "it is no Ogg Vorbis file FFmpeg can read ("},
-        {"noise.xm", bytes(std::string(4000, '\x55')),
+        {{"layer2.mp3", 48000, 2, "-c:a mp2 -f mp2"}, "it holds an MPEG layer II stream, not MP3"},
+        {{"vorbis.mp3", 48000, 2, "-c:a libvorbis -f ogg"}, "it holds an Ogg Vorbis stream, not MP3"},
+        {{"noise.ogg", 0, 0, nullptr, std::string(4000, 'U')}, "it is no Ogg Vorbis file FFmpeg can read ("},
+        {{"noise.xm", 0, 0, nullptr, std::string(4000, 'U')},
          "it is no module libopenmpt can read (error loading file)"},
-        {"missing.ogg", nullptr, "No such file or directory"},
-        {"missing.s3m", nullptr, "No such file or directory"},
-        {"song.wav", bytes(wavBytes(8000, 1, std::vector<int16_t>(800))),
+        {{"missing.s3m", 0, 0, nullptr}, "No such file or directory"},
+        {{"song.wav", 0, 0, nullptr, wavBytes(8000, 1, std::vector<int16_t>(800))},
          "only .mp3, .ogg, .xm, .it, .mod and .s3m"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [file, reason] : cases) {
         TempShow show;
-        if (c.make) {
-            ASSERT_TRUE(c.make(show, c.name)) << c.name;
-        }
+        ASSERT_TRUE(file.make(show)) << file.name;
         MusicDecoder music;
         std::string error;
-        EXPECT_FALSE(music.open(show.data(c.name), 48000, error)) << c.name;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
+        EXPECT_FALSE(music.open(show.data(file.name), 48000, error)) << file.name;
+        EXPECT_NE(error.find(reason), std::string::npos) << file.name << ": " << error;
         EXPECT_FALSE(music.isOpen());
         float frame[2];
         EXPECT_EQ(music.read(frame, 1), 0u);

@@ -66,9 +66,7 @@ TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
         {"1000 object A.JPG", FIELDS(s.objectStart, s.width), {-1, -1}},
         {"1000 object ship.3ds to ROCK.3DS", FIELDS(s.objectStart, s.objectEnd), {1, 0}},
         {"1000 mask b.jpg to 5", FIELDS(s.mask, s.maskInterp, s.maskStart, s.maskEnd), {1, 1, 12, 5}},
-        {"1000 mask ship.3ds", FIELDS(s.mask, s.maskStart), {1, -1}},
         {"1000 track 2.9 type 12abc scene x", FIELDS(s.track, s.type, s.kind), {2, 12, 0}},
-        {"1000 opacity 1e2 to .5", FIELDS(s.opacityStart, s.opacityEnd), {100, 0.5}},
         {"1000 rotate 0 0 1 to 1 0 0",
          FIELDS(s.rotate, s.rotateInterp, s.angleInterp, s.axisStart[2], s.axisEnd[0]),
          {1, 1, 0, 1, 1}},
@@ -97,8 +95,6 @@ TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
          {0.5, 1, 1, 0}},
         {"1000 move 1 2 to 3 4\n1000 move 5 6 to", FIELDS(s.moveInterp, s.moveEnd[1]), {1, 4}},
         {"1000 duration 300\n1000 duration", FIELDS(s.endTime, s.duration), {0, 300}},
-        {"1000 object a.jpg\n1000 object", FIELDS(s.objectStart, s.width), {11, 256}},
-        {"1000 blendFunc 1 1\n1000 blendFunc 0", FIELDS(s.blendSrc, s.blendDst), {0, 1}},
         {"1000 mask 6\n1000 mask", FIELDS(s.mask, s.maskStart), {1, -1}},
         {"1000 track 4 angle 0 to 60 object 7\n2000 type 1", // a new group starts clean
          FIELDS(s.track, s.objectStart, s.angleEnd, s.type),
@@ -137,13 +133,4 @@ TEST_F(Interpreter, OneGroupPerCallInsertedByTrackEqualTracksInCommandOrder) {
     for (const CScene& s : script.scenes)
         made.push_back(s.command);
     EXPECT_EQ(made, (std::vector<int32_t>{1, -1, -1, -1, 0, -1, 2, 3}));
-}
-
-TEST_F(Interpreter, EndQuitsAtOnceAndInsertsNothingMore) {
-    timer.elapsed = 3016;
-    addCommands({{3000, "3000 track 1"}, {3000, "3000 end track 7"}, {3000, "3000 track 2"}});
-    script.parse();
-    EXPECT_TRUE(engine.ended);
-    EXPECT_EQ(engine.endedAt, 3016);
-    EXPECT_EQ(sceneTracks(), (std::vector<int32_t>{1}));
 }

@@ -1,5 +1,3 @@
-// Texture preparation on the CPU: the mip chain made row by row from the
-// decoder, against the whole picture decoded, scaled and halved level by level.
 #include "assets/texture_prep.h"
 #include "support/make_jpeg.h"
 #include "support/temp_dir.h"
@@ -22,8 +20,8 @@ std::string photo(int w, int h, JpegKind kind = JpegKind::Rgb) {
         kind);
 }
 
-// The chain as it was made before: the whole picture decoded, level 0 scaled
-// from it (or copied when the sizes agree), each level halved from the last.
+// The chain made from the whole picture decoded: level 0 scaled from it, each
+// level halved from the last.
 std::vector<std::vector<uint8_t>> wholeChain(const std::string& path, int maxSize) {
     JpegImage image;
     std::string error;
@@ -48,26 +46,22 @@ std::vector<std::vector<uint8_t>> wholeChain(const std::string& path, int maxSiz
 
 } // namespace
 
-// Every level of the chain made from the decoder's rows, with and without a
-// helper thread decoding, and straight into level 0 where the sizes agree, is
-// the chain made from the whole picture, byte for byte; a picture larger than
-// its texture is decoded smaller in the DCT and stays within the scaler's
-// rounding of 4 levels. The registered size is always the picture's own.
+// The chain made from the decoder's rows (with or without a helper thread,
+// straight into level 0 where the sizes agree) is the whole picture's, byte for
+// byte; a picture larger than its texture is decoded smaller in the DCT, within
+// 4 levels. The registered size is always the picture's own.
 TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
     const struct {
         int w, h, maxSize, denominator;
         JpegKind kind;
         bool helper;
     } cases[] = {
-        {300, 200, 16384, 1, JpegKind::Rgb, false}, // scaled, the row window wrapping
-        {300, 200, 16384, 1, JpegKind::Rgb, true},  // ... with the helper thread
-        {1000, 20, 16384, 1, JpegKind::Rgb, true},  // wider than tall, down to one row
+        {300, 200, 16384, 1, JpegKind::Rgb, true},  // scaled, the row window wrapping, helper thread
+        {1000, 20, 16384, 1, JpegKind::Rgb, false}, // wider than tall, down to one row
         {64, 32, 16384, 1, JpegKind::Rgb, false},   // decoded straight into level 0
         {16, 64, 16384, 1, JpegKind::Grey, false},  // grey, straight, a column at the end
-        {1000, 800, 128, 4, JpegKind::Rgb, false},  // larger than the texture
-        {2000, 300, 256, 4, JpegKind::Rgb, true},   // ... with the helper thread
-        {640, 480, 64, 4, JpegKind::Grey, false},   // ... grey
-        {1024, 512, 256, 4, JpegKind::Rgb, false},  // ... and then of its size: straight
+        {2000, 300, 256, 4, JpegKind::Rgb, true},   // larger than the texture, helper thread
+        {1024, 512, 256, 4, JpegKind::Grey, false}, // ... grey, then of its size: straight
     };
     TempShow show;
     for (const auto& c : cases) {

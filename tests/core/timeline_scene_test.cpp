@@ -99,12 +99,8 @@ TEST(SceneUpdates, ValuesFollowTheirFlagsAndModelsWithoutOpacityAreOpaque) {
 
 TEST(SceneCopy, TakesTheTemplateButKeepsSyncStateCurrentValuesAndSize) {
     CScene tpl = spanning(11, 22);
-    tpl.track = 7;
-    tpl.objectStart = 42;
-    tpl.width = 999;
+    tpl.track = tpl.objectStart = tpl.width = tpl.syncPosition = tpl.syncEndTime = tpl.maskValue = 99;
     tpl.insync = true;
-    tpl.command = 3;
-    tpl.syncPosition = tpl.syncEndTime = tpl.maskValue = 99;
     tpl.progress = tpl.colorValue[2] = 0.5f;
     CScene s;
     s.width = 64;
@@ -116,8 +112,8 @@ TEST(SceneCopy, TakesTheTemplateButKeepsSyncStateCurrentValuesAndSize) {
     s.copy(tpl);
     EXPECT_EQ((std::vector<int32_t>{s.track, s.objectStart, s.startTime, s.endTime, s.width, s.syncPosition,
                                     s.syncEndTime, s.maskValue, s.sync, s.insync, s.command}),
-              (std::vector<int32_t>{7, 42, 11, 22, 64, 1, 9000, 0, 1, 0, 5}));
+              (std::vector<int32_t>{99, 99, 11, 22, 64, 1, 9000, 0, 1, 0, 5}));
     EXPECT_EQ((std::pair{s.progress, s.colorValue[2]}), (std::pair{0.75f, 0.0f}));
     s.copy(s); // a record that is its own template stays as it is
-    EXPECT_EQ((std::pair{s.track, s.width}), (std::pair{7, 64}));
+    EXPECT_EQ((std::pair{s.track, s.width}), (std::pair{99, 64}));
 }

@@ -1,4 +1,7 @@
 #include "base/config.h"
+#include "base/engine.h"
+#include "base/timer.h"
+#include "script/frame_step.h"
 #include "script/script.h"
 
 #include <cstdint>
@@ -6,7 +9,8 @@
 #include <string>
 #include <unistd.h>
 
-// The loader and the options pass on arbitrary script bytes.
+// The loader, the options pass, and for a short timeline the interpreter and
+// the frame step over a few hundred frames, on arbitrary script bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Memory-backed when possible: the loader reads a real file.
     static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
@@ -16,9 +20,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fwrite(data, 1, size, f);
     std::fclose(f);
     script.reset();
+    scene1 = CBezier{};
+    engine = CMain{};
     einit.defaults();
     script.init(path.c_str());
     if (script.times.size() != script.commands.size() || script.commandLines.size() != script.commands.size())
         __builtin_trap();
+    if (script.commands.size() > 64) return 0; // the load alone is timed for longer scripts
+    timer.useVirtual(60);
+    timer.init();
+    for (int i = 0; i < 400 && !engine.ended; ++i) {
+        stepFrame();
+        timer.getTime();
+        timer.elapsed *= 3; // a longer stretch of show time
+    }
+    if (script.current > script.commands.size()) __builtin_trap();
     return 0;
 }
