@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-uint32_t fakeNow = 0;
-} // namespace
-
 TEST(Clock, VirtualFrameIFallsOnFloorOfITimesThousandOverRateFromItsOrigin) {
     const struct {
         int fps;
@@ -29,6 +25,7 @@ TEST(Clock, RealElapsedIsTheTickDifferenceModulo2To32ReadAsSigned) {
         uint32_t start, now;
         int32_t elapsed;
     } cases[] = {{100, 350, 250}, {0xFFFFFF00u, 0x100u, 0x200}, {0, 0x80000000u, INT32_MIN}, {5, 4, -1}};
+    static uint32_t fakeNow = 0;
     for (const auto& c : cases) {
         CTimer t;
         t.ticks = [] { return fakeNow; };

@@ -4,8 +4,10 @@
 #include "script/script.h"
 #include "support/script_commands.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -133,4 +135,29 @@ TEST_F(Interpreter, OneGroupPerCallInsertedByTrackEqualTracksInCommandOrder) {
     for (const CScene& s : script.scenes)
         made.push_back(s.command);
     EXPECT_EQ(made, (std::vector<int32_t>{1, -1, -1, -1, 0, -1, 2, 3}));
+}
+
+// Look-ups by name are exact, a model's texture falls back to the same name in
+// other letter case (the newest); indices count from the newest record; past
+// the end, or -1, gives -1. A model's own texture is looked up again once the
+// registry changed.
+TEST_F(Interpreter, RegistryLookupsByNameAndIndex) {
+    texture_type logo{"logo.jpg", 8, 8, 13, nullptr}, newer{"Logo.jpg", 4, 4, 14, &texB};
+    texA.next = &logo; // b.jpg, a.jpg, logo.jpg
+    const std::tuple<const char*, int, int> names[] = {
+        {"b.jpg", 0, 0},  {"a.jpg", 1, 1},     {"logo.jpg", 2, 2}, {"LOGO.JPG", -1, 2},
+        {"A.JPG", -1, 1}, {"logo.jp", -1, -1}, {"", -1, -1}};
+    for (const auto& [name, num, modelNum] : names)
+        EXPECT_EQ((std::pair{getTextureNum(name), findModelTexture(name, std::strlen(name))}),
+                  (std::pair{num, modelNum}))
+            << name;
+    EXPECT_EQ((std::vector{getTexture(0, 1), getTexture(1, 2), getTexture(2, 3), getTexture(-1, 0),
+                           getTexture(3, 0), getObjectNum("ship.3ds"), getObjectNum("Ship.3ds")}),
+              (std::vector{64, 128, -1, -1, -1, 1, -1}));
+    EXPECT_EQ((std::vector{getObject(0), getObject(2), getObject(-1)}),
+              (std::vector<object_type*>{&rock, nullptr, nullptr}));
+    std::memcpy(ship.textureName, "LOGO.JPG", 8);
+    EXPECT_EQ(ownTextureId(ship), 13);
+    gfx.textures = &newer;
+    EXPECT_EQ(ownTextureId(ship), 14);
 }

@@ -8,16 +8,11 @@
 namespace {
 
 // Photo-like: smooth colour fields with fine detail in both directions.
-std::string photo(int w, int h, JpegKind kind = JpegKind::Rgb) {
-    return makeJpeg(
-        w, h,
-        [](int x, int y) -> std::array<uint8_t, 4> {
-            const int detail = ((x * 7 + y * 13) * 2654435761u >> 24) & 15;
-            return {static_cast<uint8_t>(120 + 90 * std::sin(x * 0.05 + std::cos(y * 0.03)) + detail),
-                    static_cast<uint8_t>(120 + 90 * std::sin(y * 0.07 + x * 0.02) + detail),
-                    static_cast<uint8_t>(120 + 90 * std::cos(x * 0.04 - y * 0.05) + detail), 0};
-        },
-        kind);
+std::array<uint8_t, 4> photo(int x, int y) {
+    const int d = ((x * 7 + y * 13) * 2654435761u >> 24) & 15;
+    return {uint8_t(120 + 90 * std::sin(x * 0.05 + std::cos(y * 0.03)) + d),
+            uint8_t(120 + 90 * std::sin(y * 0.07 + x * 0.02) + d),
+            uint8_t(120 + 90 * std::cos(x * 0.04 - y * 0.05) + d), 0};
 }
 
 // The chain made from the whole picture decoded: level 0 scaled from it, each
@@ -67,7 +62,7 @@ TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " max " + std::to_string(c.maxSize) +
                      (c.helper ? " helper" : ""));
-        show.write("p.jpg", photo(c.w, c.h, c.kind));
+        show.write("p.jpg", makeJpeg(c.w, c.h, photo, c.kind));
         PreparedTexture p;
         p.helperFrom = c.helper ? 0 : p.helperFrom;
         prepareTexture(show.data("p.jpg"), p, true, c.maxSize);
