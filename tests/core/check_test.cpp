@@ -54,31 +54,4 @@ TEST(CheckCommand, ProblemsOfOneCommand) {
         EXPECT_EQ(found(command), want) << command;
 }
 
-// What readCommand gives: time (with '?' when it is no number), then the flags
-// d(uration) i(nsync) t(ype) s(ync) b(ezier) e(nd), then the tracks.
-std::string gives(const char* command) {
-    const CommandReading r = readCommand(command, 1, show());
-    std::string s = std::to_string(r.time) + (r.timeIsNumber ? " " : "? ");
-    const bool flags[] = {r.hasDuration, r.hasInsync, r.hasType, r.hasSync, r.bezier, r.isEnd};
-    for (int i = 0; i < 6; ++i)
-        if (flags[i]) s += "ditsbe"[i];
-    for (int32_t t : r.tracks)
-        s += " " + std::to_string(t);
-    return s;
-}
-
-TEST(CheckCommand, WhatTheCommandGives) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"1500 track 2 track 3 type 1 duration 10", "1500 dt 2 3"},
-        {"0 insync scene 1", "0 ib"},
-        {"0 scene 2 sync 0", "0 s"},
-        {"-5 type x", "-5 "}, // 'x' is no type
-        {"12abc end", "12 e"},
-        {"abc duration 5", "0? d"},
-        {"0 opacity 1 to 0 track 4", "0  4"}, // "to" ends the values; "track" is a keyword again
-    };
-    for (const auto& [command, want] : cases)
-        EXPECT_EQ(gives(command), want) << command;
-}
-
 } // namespace

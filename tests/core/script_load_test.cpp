@@ -63,18 +63,6 @@ TEST(ScriptLoad, LineProcedure) {
     }
 }
 
-TEST(ScriptLoad, EndlessDefinitionsAreBoundedWithAnError) {
-    const std::pair<const char*, int> cases[] = {{"Define A A\n@sync\n0 A b\n1 c\n", 3},
-                                                 {"Define A A A\n@sync\n0 A b\n1 c\n", 3},
-                                                 {"Define A B x\nDefine B A y\n@sync\n0 A z\n1 c\n", 4}};
-    for (const auto& [text, line] : cases) {
-        const Lines kept = load(text);
-        ASSERT_EQ(kept.size(), 4u) << text;
-        EXPECT_EQ(kept[2], "1 c") << text;
-        EXPECT_TRUE(hasDiagnostic(Diagnostic::Error, line, "never ends")) << text;
-    }
-}
-
 // Loading works in proportion to the file: endless definitions on every line
 // cost little (CPU time of this thread, whatever else runs), and long lines
 // of many replacements, which end, load whole.
