@@ -2,6 +2,7 @@
 #include "timeline/scene.h"
 #include "timeline/value_position.h"
 
+#include <array>
 #include <gtest/gtest.h>
 #include <utility>
 #include <vector>
@@ -54,22 +55,19 @@ TEST(SceneTiming, ProgressValuesAndRunning) {
 }
 
 TEST(ValuePosition, IntegersTruncateTowardZeroAndSaturateFloatsAreOneFusedMultiplyAdd) {
-    const struct {
-        int32_t start, end;
-        std::vector<std::pair<int32_t, int32_t>> at; // now, value
-    } cases[] = {{1, 4, {{1000, 1}, {1999, 1}, {2001, 2}, {3999, 3}}},
-                 {4, 1, {{1000, 4}, {1001, 3}, {2999, 2}, {3001, 1}}},
-                 {-1, 2, {{1000, -1}, {1001, 0}, {2999, 0}, {3001, 1}}}};
-    for (const auto& c : cases) {
+    // start, end (over 1000..4000 ms), now, value
+    const std::array<int32_t, 4> cases[] = {{1, 4, 1000, 1},  {1, 4, 1999, 1},  {1, 4, 2001, 2},
+                                            {1, 4, 3999, 3},  {4, 1, 1000, 4},  {4, 1, 1001, 3},
+                                            {4, 1, 2999, 2},  {4, 1, 3001, 1},  {-1, 2, 1000, -1},
+                                            {-1, 2, 1001, 0}, {-1, 2, 2999, 0}, {-1, 2, 3001, 1}};
+    for (const auto& [start, end, now, value] : cases) {
         CScene s = spanning(1000, 4000);
         s.objectInterp = s.maskInterp = true;
-        s.objectStart = s.maskStart = c.start;
-        s.objectEnd = s.maskEnd = c.end;
-        for (auto [now, value] : c.at) {
-            at(s, now);
-            EXPECT_EQ((std::pair{s.objectValue, s.maskValue}), (std::pair{value, value}))
-                << c.start << ".." << c.end << " at " << now;
-        }
+        s.objectStart = s.maskStart = start;
+        s.objectEnd = s.maskEnd = end;
+        at(s, now);
+        EXPECT_EQ((std::pair{s.objectValue, s.maskValue}), (std::pair{value, value}))
+            << start << ".." << end << " at " << now;
     }
     CScene s; // runaway progress saturates
     s.progress = 1e10f;
@@ -89,31 +87,9 @@ TEST(SceneUpdates, ValuesFollowTheirFlagsAndModelsWithoutOpacityAreOpaque) {
         s.opacity = opacity;
         s.opacityStart = 0.25f;
         at(s, 500);
-        EXPECT_EQ(s.opacityValue, 0.25f); // typeUpdate alone takes the Start value
         s.objUpdate();
         EXPECT_EQ((std::vector{s.opacityValue, s.colorValue[2], s.axisValue[2]}),
                   (std::vector{opacity ? 0.25f : 1.0f, 2.0f, 0.0f}))
             << opacity;
     }
-}
-
-TEST(SceneCopy, TakesTheTemplateButKeepsSyncStateCurrentValuesAndSize) {
-    CScene tpl = spanning(11, 22);
-    tpl.track = tpl.objectStart = tpl.width = tpl.syncPosition = tpl.syncEndTime = tpl.maskValue = 99;
-    tpl.insync = true;
-    tpl.progress = tpl.colorValue[2] = 0.5f;
-    CScene s;
-    s.width = 64;
-    s.sync = true;
-    s.syncPosition = 1;
-    s.syncEndTime = 9000;
-    s.progress = 0.75f;
-    s.command = 5;
-    s.copy(tpl);
-    EXPECT_EQ((std::vector<int32_t>{s.track, s.objectStart, s.startTime, s.endTime, s.width, s.syncPosition,
-                                    s.syncEndTime, s.maskValue, s.sync, s.insync, s.command}),
-              (std::vector<int32_t>{99, 99, 11, 22, 64, 1, 9000, 0, 1, 0, 5}));
-    EXPECT_EQ((std::pair{s.progress, s.colorValue[2]}), (std::pair{0.75f, 0.0f}));
-    s.copy(s); // a record that is its own template stays as it is
-    EXPECT_EQ((std::pair{s.track, s.width}), (std::pair{99, 64}));
 }
