@@ -4,20 +4,14 @@
 
 namespace {
 
-ShowNames show() {
-    ShowNames n;
-    n.textures = {"logo.jpg", "sky.JPG"};
-    n.models = {"torus.3ds"};
-    n.files = {"broken.jpg", "logo.jpg", "ship.3DS", "sky.JPG", "torus.3ds"};
-    n.syncTrackSizes = {2, 0};
-    return n;
-}
+// Pictures, models, the files in data/, the sizes of the sync tracks.
+const ShowNames show{{"logo.jpg", "sky.JPG"}, {"torus.3ds"}, {"logo.jpg", "sky.JPG", "torus.3ds"}, {2, 0}};
 
 // The messages found in one command, as "error: ..." or "warning: ...", cut
 // before the first ':' or ';' after the severity.
 std::vector<std::string> found(const std::string& command) {
     std::vector<std::string> out;
-    for (const Diagnostic& d : readCommand(command, 3, show()).problems) {
+    for (const Diagnostic& d : readCommand(command, 3, show).problems) {
         EXPECT_EQ(d.line, 3);
         const std::string head = d.message.substr(0, d.message.find_first_of(":;"));
         out.push_back((d.severity == Diagnostic::Error ? "error: " : "warning: ") + head);

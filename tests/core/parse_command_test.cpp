@@ -64,8 +64,6 @@ TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
         {"1000 object a.jpg to b.jpg",
          FIELDS(s.objectStart, s.objectEnd, s.objectInterp, s.width),
          {11, 12, 1, 256}},
-        {"1000 object pic.png", FIELDS(s.objectStart), {0}},
-        {"1000 object A.JPG", FIELDS(s.objectStart, s.width), {-1, -1}},
         {"1000 object ship.3ds to ROCK.3DS", FIELDS(s.objectStart, s.objectEnd), {1, 0}},
         {"1000 mask b.jpg to 5", FIELDS(s.mask, s.maskInterp, s.maskStart, s.maskEnd), {1, 1, 12, 5}},
         {"1000 track 2.9 type 12abc scene x", FIELDS(s.track, s.type, s.kind), {2, 12, 0}},
@@ -97,7 +95,6 @@ TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
          {0.5, 1, 1, 0}},
         {"1000 move 1 2 to 3 4\n1000 move 5 6 to", FIELDS(s.moveInterp, s.moveEnd[1]), {1, 4}},
         {"1000 duration 300\n1000 duration", FIELDS(s.endTime, s.duration), {0, 300}},
-        {"1000 mask 6\n1000 mask", FIELDS(s.mask, s.maskStart), {1, -1}},
         {"1000 track 4 angle 0 to 60 object 7\n2000 type 1", // a new group starts clean
          FIELDS(s.track, s.objectStart, s.angleEnd, s.type),
          {0, 0, 0, 1}},
