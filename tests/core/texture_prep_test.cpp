@@ -15,30 +15,6 @@ std::array<uint8_t, 4> photo(int x, int y) {
             uint8_t(120 + 90 * std::cos(x * 0.04 - y * 0.05) + d), 0};
 }
 
-// The chain made from the whole picture decoded: level 0 scaled from it, each
-// level halved from the last.
-std::vector<std::vector<uint8_t>> wholeChain(const std::string& path, int maxSize) {
-    JpegImage image;
-    std::string error;
-    std::vector<std::string> warnings;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    EXPECT_TRUE(f && decodeJpeg(f, image, error, warnings)) << error;
-    if (f) std::fclose(f);
-    int w = 0, h = 0;
-    textureLevelSize(image.width, image.height, maxSize, w, h);
-    std::vector<std::vector<uint8_t>> chain(1, std::vector<uint8_t>(size_t(w) * h * 4));
-    std::vector<float> scratch;
-    scaleToRGBA(image.rgb.data(), image.width, image.height, chain[0].data(), w, h, scratch);
-    while (w > 1 || h > 1) {
-        const int nw = std::max(w / 2, 1), nh = std::max(h / 2, 1);
-        chain.emplace_back(size_t(nw) * nh * 4);
-        halveRGBA(chain[chain.size() - 2].data(), w, h, chain.back().data());
-        w = nw;
-        h = nh;
-    }
-    return chain;
-}
-
 } // namespace
 
 // The chain made from the decoder's rows (with or without a helper thread,
@@ -69,14 +45,30 @@ TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
         ASSERT_TRUE(p.decoded) << p.error;
         EXPECT_EQ(p.dctDenominator, c.denominator);
         EXPECT_EQ(std::make_pair(p.width, p.height), std::make_pair(c.w, c.h));
-        const auto whole = wholeChain(show.data("p.jpg"), c.maxSize);
-        ASSERT_EQ(p.levels.size(), whole.size());
-        for (size_t k = 0; k < whole.size(); ++k) {
-            const uint8_t* made = p.mips.data() + p.levels[k].offset;
+        // Against the whole picture decoded, scaled to level 0, each level
+        // halved from the last.
+        JpegImage image;
+        std::string error;
+        std::vector<std::string> warnings;
+        std::FILE* f = std::fopen(show.data("p.jpg").c_str(), "rb");
+        ASSERT_TRUE(f && decodeJpeg(f, image, error, warnings)) << error;
+        std::fclose(f);
+        int w = 0, h = 0;
+        textureLevelSize(c.w, c.h, c.maxSize, w, h);
+        std::vector<uint8_t> level(size_t(w) * h * 4), next;
+        std::vector<float> scratch;
+        scaleToRGBA(image.rgb.data(), image.width, image.height, level.data(), w, h, scratch);
+        for (size_t k = 0; k < p.levels.size(); ++k) {
             int worst = 0;
-            for (size_t i = 0; i < whole[k].size(); ++i)
-                worst = std::max(worst, std::abs(made[i] - whole[k][i]));
+            for (size_t i = 0; i < level.size(); ++i)
+                worst = std::max(worst, std::abs(p.mips.data()[p.levels[k].offset + i] - level[i]));
             EXPECT_LE(worst, c.denominator == 1 ? 0 : 4) << "level " << k;
+            EXPECT_EQ(k + 1 == p.levels.size(), w * h == 1) << "level " << k; // down to 1 x 1
+            next.resize(size_t(std::max(w / 2, 1)) * std::max(h / 2, 1) * 4);
+            halveRGBA(level.data(), w, h, next.data());
+            level.swap(next);
+            w = std::max(w / 2, 1);
+            h = std::max(h / 2, 1);
         }
     }
 }
