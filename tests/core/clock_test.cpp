@@ -1,6 +1,7 @@
 #include "base/timer.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 TEST(Clock, VirtualFrameIFallsOnFloorOfITimesThousandOverRateFromItsOrigin) {
     const struct {
@@ -21,19 +22,20 @@ TEST(Clock, VirtualFrameIFallsOnFloorOfITimesThousandOverRateFromItsOrigin) {
 }
 
 TEST(Clock, RealElapsedIsTheTickDifferenceModulo2To32ReadAsSigned) {
-    const struct {
-        uint32_t start, now;
-        int32_t elapsed;
-    } cases[] = {{100, 350, 250}, {0xFFFFFF00u, 0x100u, 0x200}, {0, 0x80000000u, INT32_MIN}, {5, 4, -1}};
+    const std::tuple<uint32_t, uint32_t, int32_t> cases[] = {// ticks at the start and now, elapsed
+                                                             {100, 350, 250},
+                                                             {0xFFFFFF00u, 0x100u, 0x200},
+                                                             {0, 0x80000000u, INT32_MIN},
+                                                             {5, 4, -1}};
     static uint32_t fakeNow = 0;
-    for (const auto& c : cases) {
+    for (const auto& [start, now, elapsed] : cases) {
         CTimer t;
         t.ticks = [] { return fakeNow; };
         t.delay = [](uint32_t) {};
-        fakeNow = c.start;
+        fakeNow = start;
         t.init();
-        fakeNow = c.now;
+        fakeNow = now;
         t.getTime();
-        EXPECT_EQ(t.elapsed, c.elapsed) << c.start << " -> " << c.now;
+        EXPECT_EQ(t.elapsed, elapsed) << start << " -> " << now;
     }
 }

@@ -66,30 +66,26 @@ std::string field(const char (&f)[20]) {
 
 } // namespace
 
-TEST(Load3DS, CameraAndRanges) {
-    std::string cam;
-    for (int i = 1; i <= 8; ++i)
-        cam += f32(i * 1.5f);
-    const object_type o =
-        parse(model(chunk(0x4000, text("cam") + chunk(0x4700, cam + chunk(0x4720, f32(0.5f) + f32(900))))));
-    EXPECT_EQ((std::array{o.hasCamera, o.hasCameraRanges}), (std::array{1, 1}));
-    EXPECT_EQ((std::array{o.cameraPosition[0], o.cameraTarget[2], o.cameraBank, o.cameraLens, o.cameraNear,
-                          o.cameraFar}),
-              (std::array{1.5f, 9.0f, 10.5f, 12.0f, 0.5f, 900.0f}));
-}
-
 // Every mesh of a file is kept: the faces of each index the whole vertex
 // list, offset by the vertices of the meshes before it, and the mapping
 // coordinates stay beside their vertices ((0, 0) for a mesh without any).
-TEST(Load3DS, MeshesAreAppendedWithTheirIndicesOffset) {
-    const object_type o = parse(model(chunk(0xAFFF, chunk(0xA200, chunk(0xA300, text("wood.jpg")))) +
-                                      object("a", vertexList(3) + mapList(3) + faceList(1)) +
-                                      object("b", vertexList(4) + faceList(2)) +
-                                      object("c", mapList(3) + vertexList(3) + faceList(1))));
+TEST(Load3DS, MeshesAreAppendedWithTheirIndicesOffsetAndTheCameraIsRead) {
+    std::string cam; // position, target, bank, lens; then the near and far ranges
+    for (int i = 1; i <= 8; ++i)
+        cam += f32(i * 1.5f);
+    const object_type o = parse(model(
+        chunk(0xAFFF, chunk(0xA200, chunk(0xA300, text("wood.jpg")))) +
+        chunk(0x4000, text("cam") + chunk(0x4700, cam + chunk(0x4720, f32(0.5f) + f32(900)))) +
+        object("a", vertexList(3) + mapList(3) + faceList(1)) + object("b", vertexList(4) + faceList(2)) +
+        object("c", mapList(3) + vertexList(3) + faceList(1))));
     EXPECT_EQ((std::array{field(o.objectName), field(o.textureName)}),
               (std::array<std::string, 2>{"c", "wood.jpg"}));
-    EXPECT_EQ((std::array{o.vertexCount, o.polygonCount, o.hasPolygons, o.hasMapcoords, o.hasCamera}),
-              (std::array{10, 4, 1, 1, 0}));
+    EXPECT_EQ((std::array{o.cameraPosition[0], o.cameraTarget[2], o.cameraBank, o.cameraLens, o.cameraNear,
+                          o.cameraFar}),
+              (std::array{1.5f, 9.0f, 10.5f, 12.0f, 0.5f, 900.0f}));
+    EXPECT_EQ((std::array{o.vertexCount, o.polygonCount, o.hasPolygons, o.hasMapcoords, o.hasCamera,
+                          o.hasCameraRanges}),
+              (std::array{10, 4, 1, 1, 1, 1}));
     std::vector<float> corners, u;
     for (const polygon_type& f : o.polygons)
         corners.insert(corners.end(), {float(f.a), float(f.b), float(f.c)});
