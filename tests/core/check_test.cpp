@@ -32,7 +32,6 @@ TEST(CheckCommand, ProblemsOfOneCommand) {
         {"0 duration blend",
          {"error: 'duration' needs a length (ms, or seconds with a dot), but 'blend' is no "
           "number and is read as its value"}},
-        {"0 sync -1", {"error: 'sync -1' names no sync track (the script has 2"}},
         {"0 type 0 object logo.jpg duration 50",
          {"warning: 'type 0' draws a model, but 'logo.jpg' is a picture, so nothing or the wrong model is "
           "drawn"}},
