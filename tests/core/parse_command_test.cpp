@@ -1,6 +1,7 @@
 #include "assets/gfx.h"
 #include "base/engine.h"
 #include "base/timer.h"
+#include "script/check.h"
 #include "script/script.h"
 #include "support/script_commands.h"
 
@@ -67,19 +68,14 @@ TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
         {"1000 object ship.3ds to ROCK.3DS", FIELDS(s.objectStart, s.objectEnd), {1, 0}},
         {"1000 mask b.jpg to 5", FIELDS(s.mask, s.maskInterp, s.maskStart, s.maskEnd), {1, 1, 12, 5}},
         {"1000 track 2.9 type 12abc scene x", FIELDS(s.track, s.type, s.kind), {2, 12, 0}},
-        {"1000 rotate 0 0 1 to 1 0 0",
-         FIELDS(s.rotate, s.rotateInterp, s.angleInterp, s.axisStart[2], s.axisEnd[0]),
-         {1, 1, 0, 1, 1}},
-        {"1000 color 0.1 0.2 0.3 to 1 2 3 wireframe",
-         FIELDS(s.colorInterp, s.wireframe, s.colorStart[1], s.colorEnd[2]),
-         {1, 1, 0.2f, 3}},
-        {"1000 scale 1 2 3 translate 4 5 6 to 7 8 9 move 10 20",
-         FIELDS(s.scaleInterp, s.translateInterp, s.moveInterp, s.scaleStart[2], s.translateEnd[0],
-                s.moveStart[1]),
-         {0, 1, 0, 3, 7, 20}},
-        {"1000 blendFunc 1 771 envmap reflect",
-         FIELDS(s.blendFunc, s.envmap, s.reflect, s.blendSrc, s.blendDst),
-         {1, 1, 1, 1, 771}},
+        {"1000 rotate 0 0 1 to 1 0 0 color 0.1 0.2 0.3 to 1 2 3 wireframe scale 1 2 3 translate 4 5 6 to 7 8 "
+         "9 "
+         "move 10 20 blendFunc 1 771 envmap reflect",
+         FIELDS(s.rotate, s.rotateInterp, s.angleInterp, s.axisStart[2], s.axisEnd[0], s.colorInterp,
+                s.wireframe, s.colorStart[1], s.colorEnd[2], s.scaleInterp, s.translateInterp, s.moveInterp,
+                s.scaleStart[2], s.translateEnd[0], s.moveStart[1], s.blendFunc, s.envmap, s.reflect,
+                s.blendSrc, s.blendDst),
+         {1, 1, 0, 1, 1, 1, 1, 0.2f, 3, 0, 1, 0, 3, 7, 20, 1, 1, 1, 1, 771}},
         {"1000 sync 2 duration 4000 insync",
          FIELDS(s.sync, s.insync, s.syncTrack, s.syncPosition, s.syncEndTime),
          {1, 1, 2, -1, 5000}},
@@ -158,3 +154,50 @@ TEST_F(Interpreter, RegistryLookupsByNameAndIndex) {
     gfx.textures = &newer;
     EXPECT_EQ(ownTextureId(ship), 14);
 }
+
+namespace {
+
+// Pictures, models, the files in data/, the sizes of the sync tracks.
+const ShowNames show{{"logo.jpg", "sky.JPG"}, {"torus.3ds"}, {"logo.jpg", "sky.JPG", "torus.3ds"}, {2, 0}};
+
+// The messages found in one command, as "error: ..." or "warning: ...", cut
+// before the first ':' or ';' after the severity.
+std::vector<std::string> found(const std::string& command) {
+    std::vector<std::string> out;
+    for (const Diagnostic& d : readCommand(command, 3, show).problems) {
+        EXPECT_EQ(d.line, 3);
+        const std::string head = d.message.substr(0, d.message.find_first_of(":;"));
+        out.push_back((d.severity == Diagnostic::Error ? "error: " : "warning: ") + head);
+    }
+    return out;
+}
+
+TEST(CheckCommand, ProblemsOfOneCommand) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"1000 track 2 type 1 object logo.jpg duration 3000 blend opacity 0 to 1 center", {}},
+        {"0 type 0 object torus.3ds object 7 mask 12 sync 0", {}},
+        {"0 opacity 0.5 blend", {}}, // the word after a "to" keyword is a keyword of its own
+        {"0 blend 5", {"warning: the number '5' belongs to no keyword and is skipped"}},
+        {"0 object a.jpg to lgo.jpg", {"error: 'object a.jpg'", "error: 'object ... to lgo.jpg'"}},
+        {"0 object pic.png",
+         {"error: 'object' takes a picture (.jpg/.JPG), a model (.3ds/.3DS) or a number"}},
+        {"0 move 1 2 to 3", {"error: 'to' of 'move' needs 2 numbers (x y in pixels) but the command ends"}},
+        {"0 duration blend",
+         {"error: 'duration' needs a length (ms, or seconds with a dot), but 'blend' is no "
+          "number and is read as its value"}},
+        {"0 type 0 object logo.jpg duration 50",
+         {"warning: 'type 0' draws a model, but 'logo.jpg' is a picture, so nothing or the wrong model is "
+          "drawn"}},
+        {"0 object logo.jpg to torus.3ds type 1 duration 50",
+         {"warning: 'type 1' draws a picture, but 'torus.3ds' is a model, so nothing or the wrong picture "
+          "is drawn"}},
+        {"0 type 1 object logo.jpg duration 0",
+         {"warning: 'duration 0' ends the command as it starts, so it is erased before it is drawn"}},
+        {"0 type 1 object logo.jpg duration 20", {}},
+        {"0 type 1 object logo.jpg duration 2 insync", {}}, // a template's steps have their own lengths
+    };
+    for (const auto& [command, want] : cases)
+        EXPECT_EQ(found(command), want) << command;
+}
+
+} // namespace
