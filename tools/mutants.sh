@@ -43,7 +43,7 @@ mutant scene-runs-through-end timeline/scene.cpp \
 mutant copy-loses-size timeline/scene.cpp \
     'width = keep.width;' \
     ';' \
-    'SceneCopy|FrameStep|ScenesMode'
+    'FrameStep|ScenesMode'
 mutant sync-arms-second-step timeline/sync_step.cpp \
     's.syncPosition = 0;
         const SYNC step' \
