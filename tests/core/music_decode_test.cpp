@@ -52,11 +52,9 @@ TEST(MusicDecode, ClickOnItsFrameSeeksLandWhereDecodingLandsNoAllocationWhileRea
     for (const Music& f : files) {
         TempShow show;
         ASSERT_TRUE(f.make(show)) << f.name;
-        // Coded: the encoders' delay and padding are dropped, 3 s in, 3 s out,
-        // and a lossy codec rings a little before the click. A module is
-        // rendered: silence up to the note, which libopenmpt ramps up, and the
-        // last row's tail after the pattern's end. (Its ticks are whole frames
-        // at these rates; at others libopenmpt rounds each tick, live as well.)
+        // Coded: 3 s in, 3 s out, a little ringing before the click. A module:
+        // its last row's tail follows the pattern, and libopenmpt ramps the
+        // note up (its ticks are whole frames at these rates).
         const double length = f.args ? 3.0 : 6.4;
         std::vector<float> pcm;
         std::string error;

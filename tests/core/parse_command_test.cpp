@@ -130,10 +130,8 @@ TEST_F(Interpreter, OneGroupPerCallInsertedByTrackEqualTracksInCommandOrder) {
     EXPECT_EQ(made, (std::vector<int32_t>{1, -1, -1, -1, 0, -1, 2, 3}));
 }
 
-// Look-ups by name are exact, a model's texture falls back to the same name in
-// other letter case (the newest); indices count from the newest record; past
-// the end, or -1, gives -1. A model's own texture is looked up again once the
-// registry changed.
+// Exact names, a model's texture in other letter case too (the newest); indices
+// from the newest; a model's own texture looked up again after a change.
 TEST_F(Interpreter, RegistryLookupsByNameAndIndex) {
     texture_type logo{"logo.jpg", 8, 8, 13, nullptr}, newer{"Logo.jpg", 4, 4, 14, &texB};
     texA.next = &logo; // b.jpg, a.jpg, logo.jpg

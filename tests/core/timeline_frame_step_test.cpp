@@ -87,10 +87,9 @@ TEST_F(FrameStep, ArmingCountsFromNowAndReArmingFromTheScheduledEnd) {
     EXPECT_FLOAT_EQ(s->progress, 1.0f - 87.0f / 487.0f);
 }
 
-// Object shown in each 100 ms step after arming at 1000; "-" marks a missing
-// template. None at arming: the record itself, to its end. None at re-arming:
-// no time taken, the next step follows on the old schedule. A sync track that
-// does not exist or is empty leaves the record unsynced.
+// Object shown in each 100 ms step after arming at 1000; track 42 has no
+// template: at arming the record itself shows, to its end; at re-arming the
+// next step follows on the old schedule. No such or an empty track: unsynced.
 TEST_F(FrameStep, StepsCycleThroughTheTrack) {
     struct Case {
         const char* sync;
