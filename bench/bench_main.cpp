@@ -412,6 +412,7 @@ int runExport() {
             job.from = from;
             job.to = from + block - 1;
             job.toEnd = false;
+            job.overwrite = true; // the frames of the block before
             if (soundOn) job.music = sound.path;
             if (renderShow(job, frame, &ms[w]) != 0) return 1;
         }
