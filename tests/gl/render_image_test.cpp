@@ -70,43 +70,11 @@ TEST_F(ImageLayer, Placement) {
     }
 }
 
-TEST_F(ImageLayer, ColourAndOpacityRule) {
-    const GLuint white = solidTexture(64, 64, {255, 255, 255});
-    struct Case {
-        const char* what;
-        bool color, opacity, blendSwitch;
-        float opacityValue;
-        RGB want;
-    } cases[] = {
-        // Default blend (source alpha, one) over black: the colour times alpha; the colour set before is
-        // green.
-        {"opacity 0.5 gives half intensity", false, true, false, 0.5f, {128, 128, 128}},
-        {"blending is on whatever the blend switch says", false, true, true, 0.5f, {128, 128, 128}},
-        {"color without opacity has alpha 1", true, false, false, 0.25f, {255, 0, 128}},
-        {"color with opacity", true, true, false, 0.5f, {128, 0, 64}},
-        {"neither keeps the previous colour", false, false, false, 0.0f, {0, 255, 0}},
-    };
-    for (const Case& c : cases) {
-        CScene s = layer(white, 64);
-        s.center = true;
-        s.color = c.color;
-        s.opacity = c.opacity;
-        s.blend = c.blendSwitch;
-        s.opacityValue = c.opacityValue;
-        s.colorValue[0] = 1.0f;
-        s.colorValue[2] = 0.5f;
-        glColor4f(0, 1, 0, 1);
-        draw(s);
-        expectPixel(320, 240, c.want, c.what);
-        GLfloat current[4]; // the pass restores the colour it changed and the GL switches
-        glGetFloatv(GL_CURRENT_COLOR, current);
-        EXPECT_TRUE(current[1] == 1.0f && !glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST)) << c.what;
-    }
-}
-
-// A 64 x 64 layer centred (rows 208..271): the picture upright, the mask under it; without a
-// texture of its own the mask stays bound and is drawn twice (added).
-TEST_F(ImageLayer, PictureMaskAndTextureBinding) {
+// A 64 x 64 layer centred (rows 208..271) over black with the default blend: the colour times alpha
+// (green set before), the picture upright, the mask under it; without a texture of its own the mask
+// stays bound and is drawn twice (added). The pass restores the colour and the GL switches.
+TEST_F(ImageLayer, ColourOpacityMaskAndTextureBinding) {
+    const auto white = static_cast<int32_t>(solidTexture(64, 64, {255, 255, 255}));
     const auto mask = static_cast<int32_t>(solidTexture(64, 64, {60, 0, 0}));
     const auto blue = static_cast<int32_t>(solidTexture(64, 64, {0, 0, 100}));
     const auto upright = static_cast<int32_t>(makeTexture(64, 64, [](int, int y) {
@@ -115,22 +83,38 @@ TEST_F(ImageLayer, PictureMaskAndTextureBinding) {
     const struct {
         const char* what;
         int32_t object;
-        bool mask;
-        RGB top, bottom; // at column 300, rows 220 and 260
+        bool color, opacity, blendSwitch, mask;
+        float opacityValue;
+        RGB top, bottom{}; // at column 300, rows 220 and 260 (bottom {}: as the top)
     } cases[] = {
-        {"upright", upright, false, {255, 255, 255}, {0, 0, 255}},
-        {"mask under the picture", blue, true, {60, 0, 100}, {60, 0, 100}},
-        {"missing texture with mask shows the mask twice", -1, true, {120, 0, 0}, {120, 0, 0}},
+        {"opacity 0.5 gives half intensity", white, false, true, false, false, 0.5f, {128, 128, 128}},
+        {"blending is on whatever the switch says", white, false, true, true, false, 0.5f, {128, 128, 128}},
+        {"color without opacity has alpha 1", white, true, false, false, false, 0.25f, {255, 0, 128}},
+        {"color with opacity", white, true, true, false, false, 0.5f, {128, 0, 64}},
+        {"neither keeps the previous colour", white, false, false, false, false, 0, {0, 255, 0}},
+        {"upright", upright, false, true, false, false, 1, {255, 255, 255}, {0, 0, 255}},
+        {"mask under the picture", blue, false, true, false, true, 1, {60, 0, 100}},
+        {"missing texture with mask shows the mask twice", -1, false, true, false, true, 1, {120, 0, 0}},
     };
     for (const auto& c : cases) {
         CScene s = layer(0, 64);
         s.objectValue = c.object;
+        s.center = true;
+        s.color = c.color;
+        s.opacity = c.opacity;
+        s.blend = c.blendSwitch;
+        s.opacityValue = c.opacityValue;
+        s.colorValue[0] = 1.0f;
+        s.colorValue[2] = 0.5f;
         s.mask = c.mask;
         s.maskValue = mask;
-        s.center = true;
+        glColor4f(0, 1, 0, 1);
         glBindTexture(GL_TEXTURE_2D, 0);
         draw(s);
         expectPixel(300, 220, c.top, c.what);
-        expectPixel(300, 260, c.bottom, c.what);
+        expectPixel(300, 260, c.bottom == RGB{} ? c.top : c.bottom, c.what);
+        GLfloat current[4];
+        glGetFloatv(GL_CURRENT_COLOR, current);
+        EXPECT_TRUE(current[1] == 1.0f && !glIsEnabled(GL_BLEND) && glIsEnabled(GL_DEPTH_TEST)) << c.what;
     }
 }
