@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# cmake --install into a temporary prefix: the installed program plays the
-# installed bundled show (--check, --shot), makes and checks a starter show
-# as the README says; its manual page renders with man -l, carries the
-# program's version and names every option of --help; the bash completion
-# offers every option; tamarack-model runs and its page names its options.
+# cmake --install into a temporary prefix: the installed programs, show, manual pages (every option
+# of --help) and completion work. Then the .deb names its libraries, installs with dpkg into a clean
+# root (a database holding only its dependencies, copied from this machine's) and runs.
 set -u
 bin=$1
 build=$(dirname "$bin")
@@ -51,4 +49,32 @@ page=$(man -l "$prefix/share/man/man1/tamarack-model.1" 2>&1) || fail "man -l ta
 for o in $("$model" cube --help | grep -oE -- '--[a-z-]+' | sort -u) convert cube sphere torus plane; do
   grep -qF -- "$o" <<<"$page" || fail "the tamarack-model page does not name $o"
 done
-echo "install: ok"
+
+command -v dpkg-shlibdeps >/dev/null || fail "dpkg-shlibdeps is missing: run tools/install-deps.sh"
+(cd "$build" && cpack -G DEB -B "$prefix/out" >"$prefix/cpack.log" 2>&1) ||
+  fail "cpack: $(tail -5 "$prefix/cpack.log")"
+deb=$prefix/out/tamarack_${version#tamarack }_$(dpkg --print-architecture).deb
+[ -f "$deb" ] || fail "no $deb: $(ls "$prefix/out")"
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libjpeg62-turbo libpng16-16; do
+  grep -q "$lib" <<<"$depends" || fail "Depends does not name $lib: $depends"
+done
+# The database holds the first installed package of each list of alternatives.
+root=$prefix/root
+mkdir -p "$root/var/lib/dpkg/info" "$root/var/lib/dpkg/updates"
+touch "$root/var/lib/dpkg/available"
+sed 's/([^)]*)//g' <<<"$depends" | tr ',' '\n' | while read -r entry; do
+  for name in ${entry//|/ }; do
+    if dpkg-query -s "$name" >/dev/null 2>&1; then
+      { dpkg-query -s "$name"; echo; } >>"$root/var/lib/dpkg/status"
+      continue 2
+    fi
+  done
+  fail "no package of '$entry' is installed here"
+done || exit 1
+dpkg --root="$root" --log=/dev/null -i "$deb" >"$prefix/dpkg.log" 2>&1 ||
+  fail "dpkg -i: $(cat "$prefix/dpkg.log")"
+dpkg --root="$root" -s tamarack | grep -q '^Status: install ok installed' || fail "the .deb is not installed"
+out=$("$root/usr/bin/tamarack" --check "$root/usr/share/tamarack/show" 2>&1)
+[ "$out" = "0 errors, 0 warnings" ] || fail "--check of the show the .deb installed: $out"
+echo "install and deb: ok"
