@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# tools/install-deps.sh against stand-ins for dpkg-query, apt-get and
-# apt-cache: nothing asked when all is there; a busy apt lock waited for and
-# said once; alternatives resolved to what apt offers; a lock that stays held
-# ends the wait with apt's own message.
+# tools/install-deps.sh against stand-ins for dpkg-query, apt-get and apt-cache: nothing asked when all
+# is there; a busy lock waited for and said once; alternatives resolved; a held lock ends the wait.
 set -u
 source_dir=$2
 stubs=$(mktemp -d)

@@ -23,8 +23,4 @@ err=$("$bin" "$show/nowhere" 2>&1 >/dev/null); st=$?
 [ "$err" = "tamarack: cannot enter the show folder $show/nowhere: No such file or directory" ] ||
   fail "unexpected message for a missing folder: $err"
 
-"$bin" --no-such-option >/dev/null 2>&1; st=$?
-[ "$st" -eq 2 ] || fail "status $st for an unknown option (want 2)"
-"$bin" --help | grep -q -- '--window' || fail "--help does not list --window"
-"$bin" --version | grep -q '^tamarack ' || fail "--version"
 echo "no_display: ok"

@@ -1,10 +1,6 @@
 #!/usr/bin/env bash
-# The live show in a real X window: captioned Tamarack, 640 x 480; other keys,
-# a key release and the mouse do nothing; Escape ends it with status 0. On
-# stderr: one line before the window opens when the script has errors (the
-# show still plays), one line when no audio device opens instead of the audio
-# library's own, and nothing at all for a good show. Closing the window and
-# Escape within a second: quit_stress.sh.
+# The live show in a real X window: captioned Tamarack, 640 x 480; only Escape ends it (status 0).
+# On stderr: one line for script errors or a missing audio device, nothing for a good show.
 # Args: TAMARACK_BIN SOURCE_DIR XCLOSE_BIN
 set -u
 show=$(mktemp -d)

@@ -30,8 +30,7 @@ using Rgba = std::array<uint8_t, 4>;
 
 } // namespace
 
-// Every texel is opaque and the top row of the picture is texture row 0; a
-// greyscale picture comes out as grey RGB.
+// Every texel opaque, the picture's top row texture row 0, greyscale as grey RGB.
 TEST_F(Textures, TexelsAreOpaqueAndTheTopRowIsTextureRowZero) {
     const Rgba red{255, 0, 0}, blue{0, 0, 255}, dark{40, 40, 40}, light{220, 220, 220};
     const struct {
@@ -70,13 +69,14 @@ TEST_F(Textures, TexelsAreOpaqueAndTheTopRowIsTextureRowZero) {
     }
 }
 
-// Pictures that cannot be decoded print the decoder's message and register
-// nothing; a truncated one loads what was decoded, with the warning.
+// Undecodable pictures print the decoder's message and register nothing; a cut one loads, warned.
 TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
     const std::string good = solidJpeg(8, 8);
     const std::string whole = makeJpeg(64, 64, [](int x, int y) {
         return Rgba{uint8_t(x * 4), uint8_t(y * 4)};
     });
+    const PixelFunction ink = [](int, int) { return Rgba{10, 20, 30, 40}; };
+    const std::string cmyk = makeJpeg(8, 8, ink, JpegKind::Cmyk);
     std::filesystem::create_directory(show.data("folder.jpg"));
     std::filesystem::create_symlink("nowhere", show.data("dangling.jpg"));
     const struct {
@@ -89,14 +89,7 @@ TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
         {"text.jpg", "hello", "Not a JPEG file: starts with 0x68 0x65; not loaded", -1},
         {"header.jpg", good.substr(0, 2) + "\xFF\xC0\x00\x01" + good.substr(2),
          "Bogus marker length; not loaded", -1},
-        {"cmyk.jpg",
-         makeJpeg(
-             8, 8,
-             [](int, int) {
-                 return Rgba{10, 20, 30, 40};
-             },
-             JpegKind::Cmyk),
-         "Unsupported color conversion request; not loaded", -1},
+        {"cmyk.jpg", cmyk, "Unsupported color conversion request; not loaded", -1},
         {"folder.jpg", "", "Is a directory; not loaded", -1},
         {"dangling.jpg", "", "No such file or directory; not loaded", -1},
         {"cut.jpg", whole.substr(0, whole.size() / 2), "Premature end of JPEG file", 64},

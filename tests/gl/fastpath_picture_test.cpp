@@ -1,5 +1,4 @@
-// The fast paths draw the same picture as the reference (immediate) way:
-// shows rendered both ways, frame by frame, and compared pixel by pixel.
+// The fast paths draw what the reference (immediate) way draws, pixel by pixel.
 #include "assets/gfx.h"
 #include "base/engine.h"
 #include "base/timer.h"
@@ -22,8 +21,7 @@ namespace {
 
 using Frame = std::vector<uint8_t>;
 
-// Loads the show in `dir` as the program does, by `path`, and steps the
-// virtual clock to the last frame asked for; returns the frames asked for.
+// The frames asked for of the show in `dir`, loaded and stepped as the program does, by `path`.
 std::vector<Frame> render(const std::string& dir, DrawPath path, const std::set<int>& frames) {
     std::vector<Frame> out;
     InDir in(dir);

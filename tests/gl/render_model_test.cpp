@@ -9,8 +9,7 @@
 
 namespace {
 
-// A unit square (two faces) five units in front of the camera, mapped with
-// u 0..1 from left to right and v 0..1 from bottom to top.
+// A unit square (two faces) five units before the camera, u left to right, v bottom to top.
 object_type* square(const char* textureName) {
     auto* o = new object_type;
     std::memcpy(o->textureName, textureName, strnlen(textureName, sizeof o->textureName));
@@ -102,7 +101,8 @@ TEST_F(Model, TextureChoiceAndMissingIndex) {
     }
 }
 
-// The arrays and the reference way (one call per corner) draw the same, guards included.
+// The arrays and the reference way (one call per corner) draw the same, guards included;
+// environment mapping replaces the mapping, not the geometry, and is switched back off.
 TEST_F(Model, GuardedCornersOnBothPaths) {
     struct Case {
         const char* what;
@@ -121,6 +121,7 @@ TEST_F(Model, GuardedCornersOnBothPaths) {
         o->mapcoords.resize(c.mapcoords);
         o->hasMapcoords = c.mapcoords > 0;
         add(o, "skin.jpg", makeTexture(4, 4, [](int x, int y) { return RGB{x * 60, y * 60, 200}; }));
+        std::vector<uint8_t> plain;
         for (bool envmap : {false, true}) {
             CScene s = model();
             s.envmap = envmap;
@@ -131,9 +132,14 @@ TEST_F(Model, GuardedCornersOnBothPaths) {
             draw(s);
             EXPECT_TRUE(reference == rgb) << c.what << ", envmap " << envmap;
             EXPECT_LE(box().x0, box().x1) << c.what << ", envmap " << envmap;
+            EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T)) << c.what;
+            if (envmap) {
+                EXPECT_FALSE(rgb == plain) << c.what;
+                EXPECT_EQ(box().x0, litBox(plain, 640, 480).x0) << c.what;
+            }
+            plain = rgb;
             if (&c != cases || envmap) continue;
-            // Only the upper-left face (0, 2, 3) is drawn, and vertex 3, past
-            // the mapping list, takes texel (0, 0).
+            // Only face (0, 2, 3) is drawn; vertex 3, past the mapping list, takes texel (0, 0).
             EXPECT_EQ(pixel(340, 280), (RGB{0, 0, 0}));   // below the diagonal
             EXPECT_EQ(pixel(260, 190), (RGB{0, 0, 200})); // near vertex 3
         }
@@ -141,9 +147,8 @@ TEST_F(Model, GuardedCornersOnBothPaths) {
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
-// Wireframe draws the edges only; environment mapping replaces the mapping,
-// not the geometry; both are switched back off.
-TEST_F(Model, WireframeAndEnvmap) {
+// Wireframe draws the edges only and is switched back off.
+TEST_F(Model, Wireframe) {
     add(square("none.jpg"));
     CScene s = model();
     s.wireframe = true;
@@ -153,18 +158,6 @@ TEST_F(Model, WireframeAndEnvmap) {
     GLint mode[2] = {0, 0};
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL);
-
-    add(square("skin.jpg"), "skin.jpg", makeTexture(64, 64, [](int x, int y) {
-            return RGB{x * 4, y * 4, 128};
-        }));
-    draw(model());
-    const std::vector<uint8_t> plain = rgb;
-    s = model();
-    s.envmap = true;
-    draw(s);
-    EXPECT_FALSE(rgb == plain);
-    EXPECT_EQ(box().x0, litBox(plain, 640, 480).x0);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_GEN_S) || glIsEnabled(GL_TEXTURE_GEN_T));
 }
 
 TEST_F(Model, TranslateRotateScaleInThatOrder) {

@@ -14,8 +14,7 @@
 
 using RGB = std::array<int, 3>;
 
-// A w x h RGB texture with nearest filtering; row 0 of `at` is the top of the
-// picture, as the engine's JPEG textures keep it.
+// A w x h RGB texture, nearest filtering; row 0 of `at` is the picture's top, as in JPEG textures.
 inline GLuint makeTexture(int w, int h, const std::function<RGB(int x, int y)>& at) {
     std::vector<uint8_t> px;
     for (int y = 0; y < h; ++y)
@@ -37,8 +36,7 @@ inline GLuint solidTexture(int w, int h, RGB c) {
     return makeTexture(w, h, [c](int, int) { return c; });
 }
 
-// The smallest rectangle (columns x0..x1, rows y0..y1 from the top) that holds
-// every pixel that is not black; x0 > x1 when the frame is black.
+// The smallest box (rows from the top) holding every non-black pixel; x0 > x1 when all is black.
 struct Box {
     int x0, y0, x1, y1;
 };
@@ -54,8 +52,7 @@ inline Box litBox(const std::vector<uint8_t>& rgb, int w, int h) {
     return b;
 }
 
-// Each side of the lit box within `tolerance` pixels of the one wanted
-// (left, top, right, bottom).
+// Each side of the lit box (left, top, right, bottom) within `tolerance` pixels of the one wanted.
 inline void expectBox(const Box& got, const std::array<double, 4>& want, double tolerance,
                       const std::string& what) {
     EXPECT_NEAR(got.x0, want[0], tolerance) << what << ": left";

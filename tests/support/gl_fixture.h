@@ -7,8 +7,7 @@
 #include <gtest/gtest.h>
 #include <vector>
 
-// Gives a test an OpenGL context without a display: a 640 x 480 offscreen
-// frame with the engine's fixed GL state, read back top row first.
+// A test with an OpenGL context and no display: a 640 x 480 offscreen frame, the engine's GL state.
 class GLTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -18,8 +17,7 @@ class GLTest : public ::testing::Test {
         einit.opengl();
     }
     void TearDown() override { frame.close(); }
-    // Reads the frame back; pixel(x, y) then gives the colour at column x of
-    // row y counted from the top.
+    // Reads the frame back; pixel(x, y) counts rows from the top.
     void grab() { frame.readRGB(rgb); }
     std::array<int, 3> pixel(int x, int y) const {
         const size_t i = (static_cast<size_t>(y) * frame.width + x) * 3;

@@ -73,8 +73,7 @@ inline bool ffmpegConvert(const std::string& in, const std::string& out, const s
     return std::system(cmd.c_str()) == 0;
 }
 
-// A music file of `seconds` with the click at `at`: clickSamples at `rate`
-// as a WAV converted by ffmpeg with `args` (next to `path`, then removed).
+// A music file of `seconds`, click at `at`: clickSamples as a WAV converted by ffmpeg with `args`.
 inline bool writeClickFile(const std::string& path, int rate, int channels, double seconds, double at,
                            const std::string& args) {
     const std::string wav = path + ".wav";

@@ -23,8 +23,7 @@ inline std::string commandOutput(const std::string& command) {
     return out;
 }
 
-// The codec names of the file's streams in order, as "video:h264" or
-// "audio:aac"; empty when ffprobe cannot read it.
+// The file's streams in order, as "video:h264" or "audio:aac"; empty when ffprobe cannot read it.
 inline std::vector<std::string> streamCodecs(const std::string& path) {
     std::istringstream lines(commandOutput("ffprobe -v error -show_entries stream=codec_type,codec_name -of "
                                            "csv=p=0:nk=1 '" +
@@ -38,8 +37,7 @@ inline std::vector<std::string> streamCodecs(const std::string& path) {
     return codecs;
 }
 
-// Every frame of the first video stream as 8-bit grey, width * height bytes
-// each, as a player decodes it (no frame dropped or repeated).
+// Every frame of the first video stream as 8-bit grey, as a player decodes it (none dropped or repeated).
 inline std::vector<std::vector<uint8_t>> decodeGrey(const std::string& path, int width, int height) {
     const std::string raw = commandOutput("ffmpeg -nostdin -v error -i '" + path +
                                           "' -map 0:v:0 -fps_mode passthrough -f rawvideo -pix_fmt gray -");
@@ -59,9 +57,8 @@ inline std::vector<float> decodeAudio(const std::string& path) {
     return samples;
 }
 
-// The first audio stream's length in seconds: the one the container records
-// where it has one (MP4's edit list; FFmpeg's decoder does not cut an AAC
-// stream's last block to it), else the decoded length.
+// The first audio stream's length in seconds as the container records it (MP4's edit list, which
+// FFmpeg's AAC decoder does not cut to), else the decoded length.
 inline double audioSeconds(const std::string& path) {
     const std::string recorded =
         commandOutput("ffprobe -v error -select_streams a:0 -show_entries stream=duration "
@@ -74,16 +71,15 @@ inline double audioSeconds(const std::string& path) {
     }
 }
 
-// The first frame whose centre pixel is white (grey above 200; the size of
-// the list when none is).
+// The first frame whose centre pixel is white (grey above 200); the size of the list when none is.
 inline size_t firstWhiteFrame(const std::vector<std::vector<uint8_t>>& frames, int width, int height) {
     for (size_t i = 0; i < frames.size(); ++i)
         if (frames[i][static_cast<size_t>(height / 2) * width + width / 2] > 200) return i;
     return frames.size();
 }
 
-// The first stereo frame whose left sample reaches `level` of the loudest
-// (a lossy codec rings a little before a click, well below a third).
+// The first stereo frame whose left sample reaches `level` of the loudest (a lossy codec rings a
+// little before a click, well below a third).
 inline size_t firstLoudSample(const std::vector<float>& stereo, float level = 1 / 3.0f) {
     float peak = 0;
     for (float v : stereo)

@@ -43,8 +43,7 @@ inline std::string objMaterial(const std::string& texture) {
     return "newmtl skin\nKd 1 1 1\nmap_Kd " + texture + "\n";
 }
 
-// A strip of `cells` quads along x, 2 * (cells + 1) vertices each with its own
-// mapping coordinate, so no two can be joined.
+// A strip of `cells` quads along x, each vertex with its own mapping coordinate (none can be joined).
 inline ModelFile objStrip(int cells) {
     ModelFile f;
     for (int i = 0; i <= cells; ++i)
@@ -61,35 +60,28 @@ inline ModelFile objStrip(int cells) {
     return f;
 }
 
-namespace gltf_bytes {
 inline std::string base64(const std::string& in) {
     static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string out;
     for (size_t i = 0; i < in.size(); i += 3) {
-        uint32_t n = static_cast<uint8_t>(in[i]) << 16;
-        if (i + 1 < in.size()) n |= static_cast<uint8_t>(in[i + 1]) << 8;
-        if (i + 2 < in.size()) n |= static_cast<uint8_t>(in[i + 2]);
+        uint32_t n = 0;
+        for (size_t k = 0; k < 3; ++k)
+            n = n << 8 | (i + k < in.size() ? static_cast<uint8_t>(in[i + k]) : 0);
         for (size_t k = 0; k < 4; ++k)
             out += i + k <= in.size() ? digits[(n >> (18 - 6 * k)) & 63] : '=';
     }
     return out;
 }
 
-template <class T> inline void append(std::string& s, const std::vector<T>& values) {
-    s.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
-}
-} // namespace gltf_bytes
-
 // A glTF 2.0 file (its buffer inline, base64): one mesh, a unit square with
 // corners at +-0.5 in the xy plane mapped with the picture upright (glTF's v 0
 // is the top), wearing `image`, placed by two nodes at x -1.5 and x +1.5.
 inline ModelFile gltfTwoSquares(const std::string& image) {
-    using namespace gltf_bytes;
-    std::string buffer;
-    append(buffer,
-           std::vector<float>{-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0}); // 48 bytes
-    append(buffer, std::vector<float>{0, 1, 1, 1, 1, 0, 0, 0});                                 // 32 bytes
-    append(buffer, std::vector<uint16_t>{0, 1, 2, 0, 2, 3});                                    // 12 bytes
+    const float corners[] = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0, // 48 bytes
+                             0,     1,     1, 1,    1,     0, 0,    0};                      // 32 bytes
+    const uint16_t indices[] = {0, 1, 2, 0, 2, 3};                                           // 12 bytes
+    const std::string buffer = std::string(reinterpret_cast<const char*>(corners), sizeof corners) +
+                               std::string(reinterpret_cast<const char*>(indices), sizeof indices);
     const std::string views = R"({"buffer": 0, "byteOffset": 0, "byteLength": 48},
         {"buffer": 0, "byteOffset": 48, "byteLength": 32}, {"buffer": 0, "byteOffset": 80, "byteLength": 12})";
     const std::string accessors =

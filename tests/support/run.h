@@ -14,10 +14,8 @@ struct RunResult {
     std::string err;
 };
 
-// A program (empty: tamarack) started in the background in the working
-// directory `cwd` (empty: the current one), with extra environment entries
-// NAME=VALUE, its output going to temporary files (stdout to `outPath`
-// instead when that is given).
+// A program (empty: tamarack) started in the background in `cwd` (empty: the current folder) with
+// extra NAME=VALUE environment entries, its output going to temporary files (stdout to `outPath`).
 class Started {
   public:
     Started(const std::vector<std::string>& args, const std::string& cwd = "",

@@ -6,8 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-// A show folder in /tmp with a data/ directory, removed with its contents
-// when the object goes.
+// A show folder in /tmp with a data/ directory, removed with its contents at the end.
 class TempShow {
   public:
     TempShow() {
