@@ -40,7 +40,6 @@ while IFS='|' read -r script env music want; do
   [[ "$got" == $want ]] || fail "stderr for '$script' ($env): '$got', want '$want'"
 done <<CASES
 ||-|tamarack: data/script.txt has 1 error; $errors
-Default 640x480\n0 track 1\n||-|tamarack: data/script.txt has 1 error; $errors
 Define A A\n0 A b\n||-|tamarack: data/script.txt has 2 errors; $errors
 $good||-|
 $good|SDL_AUDIODRIVER=alsa ALSA_CARD=tamarack-none|theme.ogg|tamarack: no audio device could be opened (*); the show plays without music

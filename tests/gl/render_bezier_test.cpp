@@ -25,9 +25,8 @@ TEST(Bezier, PointsOnTheCurve) {
 
 using BezierFrame = GLTest;
 
-// Angle 0: no turning between curves, every far end at (25, Y, Z + 10); the
-// curves' points turned by -90 degrees about y, moved and projected give the
-// lit box; red to blue, no green; the matrix, texturing and depth test as they were.
+// Angle 0: every far end at (25, Y, Z + 10); the points turned -90 degrees about y and projected give
+// the lit box; red to blue, no green; the matrix, texturing and depth test as they were.
 TEST_F(BezierFrame, CurvesWhereTheGeometryPutsThem) {
     timer.elapsed = 0;
     scene1 = CBezier();

@@ -45,9 +45,8 @@ inline std::vector<int16_t> clickSamples(int rate, int channels, double seconds,
     return s;
 }
 
-// An Impulse Tracker module, byte by byte: one 64-row pattern played once at
-// 0.1 s a row (speed 6, tempo 150), whose only note (row `row`) plays the
-// same click as clickSamples, sampled at 48 kHz, so it sounds at row * 0.1 s.
+// An Impulse Tracker module: one 64-row pattern at 0.1 s a row (speed 6, tempo 150) whose only
+// note, at row `row`, plays clickSamples' click sampled at 48 kHz.
 inline std::string clickModule(int row) {
     using namespace audio_bytes;
     const uint32_t sampleHeader = 192 + 2 + 4 + 4, pattern = sampleHeader + 80;

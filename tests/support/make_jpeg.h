@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-// Encodes a test picture as JPEG bytes with libjpeg. `pixel(x, y)` gives the
-// colour of column x in row y counted from the top: RGB in its first three
-// bytes, grey in the first, CMYK in all four.
+// A test picture as JPEG bytes; `pixel(x, y)` gives column x of row y from the top: RGB in its
+// first three bytes, grey in the first, CMYK in all four.
 enum class JpegKind { Rgb, Grey, Cmyk };
 using PixelFunction = std::function<std::array<uint8_t, 4>(int x, int y)>;
 inline std::string makeJpeg(int width, int height, const PixelFunction& pixel,

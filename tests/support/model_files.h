@@ -13,9 +13,8 @@ struct ModelFile {
     size_t triangles = 0;
 };
 
-// A cube of side 2 about the origin as Wavefront OBJ: 8 positions, 4 mapping
-// coordinates (v 0 at the bottom, as OBJ has it), six quads each mapped with
-// the whole picture upright, one line, and "mtllib MTL" with "usemtl skin".
+// A cube of side 2 about the origin as OBJ: six quads each mapped with the whole picture upright
+// (OBJ's v 0 is the bottom), one line, "mtllib MTL" and "usemtl skin".
 inline ModelFile objCube(const std::string& mtl) {
     const int faces[6][4] = {{1, 2, 3, 4}, {6, 5, 8, 7}, {2, 6, 7, 3},
                              {5, 1, 4, 8}, {4, 3, 7, 8}, {5, 6, 2, 1}};
@@ -73,9 +72,8 @@ inline std::string base64(const std::string& in) {
     return out;
 }
 
-// A glTF 2.0 file (its buffer inline, base64): one mesh, a unit square with
-// corners at +-0.5 in the xy plane mapped with the picture upright (glTF's v 0
-// is the top), wearing `image`, placed by two nodes at x -1.5 and x +1.5.
+// A glTF 2.0 file, its buffer inline: a unit square about the origin in the xy plane mapped upright
+// (glTF's v 0 is the top), wearing `image`, placed by two nodes at x -1.5 and x +1.5.
 inline ModelFile gltfTwoSquares(const std::string& image) {
     const float corners[] = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0, // 48 bytes
                              0,     1,     1, 1,    1,     0, 0,    0};                      // 32 bytes
