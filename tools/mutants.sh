@@ -35,7 +35,7 @@ mutant interp-saturation timeline/value_position.h \
 mutant interp-unfused timeline/value_position.h \
     'return std::fmaf(progress, start - end, end);' \
     'return progress * (start - end) + end;' \
-    'ValuePosition|SceneTiming|SceneUpdates|FrameStep|Rewind|ScenesMode'
+    'ValuePosition|SceneTiming|FrameStep|Rewind|ScenesMode'
 mutant scene-runs-through-end timeline/scene.cpp \
     'return now < endTime;' \
     'return now <= endTime;' \

@@ -22,11 +22,9 @@ TEST(Clock, VirtualFrameIFallsOnFloorOfITimesThousandOverRateFromItsOrigin) {
 }
 
 TEST(Clock, RealElapsedIsTheTickDifferenceModulo2To32ReadAsSigned) {
-    const std::tuple<uint32_t, uint32_t, int32_t> cases[] = {// ticks at the start and now, elapsed
-                                                             {100, 350, 250},
-                                                             {0xFFFFFF00u, 0x100u, 0x200},
-                                                             {0, 0x80000000u, INT32_MIN},
-                                                             {5, 4, -1}};
+    // ticks at the start and now, elapsed
+    const std::tuple<uint32_t, uint32_t, int32_t> cases[] = {
+        {100, 350, 250}, {0xFFFFFF00u, 0x100u, 0x200}, {0, 0x80000000u, INT32_MIN}, {5, 4, -1}};
     static uint32_t fakeNow = 0;
     for (const auto& [start, now, elapsed] : cases) {
         CTimer t;

@@ -26,7 +26,7 @@ void at(CScene& s, int32_t now) {
 
 // Progress is the share of the span still to come, not clamped past the end
 // (all of it for a span of no length); a record runs up to its end, a synced
-// one up to syncEndTime, a template never.
+// one up to syncEndTime, a template never. A model without "opacity" is opaque.
 TEST(SceneTiming, ProgressValuesAndRunning) {
     const struct {
         int32_t start, end, now;
@@ -47,9 +47,12 @@ TEST(SceneTiming, ProgressValuesAndRunning) {
         s.insync = c.insync;
         s.opacityInterp = true;
         s.opacityEnd = 1;
+        s.opacity = c.running;
         at(s, c.now);
+        s.objUpdate();
         EXPECT_EQ(s.progress, c.progress) << c.start << ".." << c.end << " at " << c.now;
-        EXPECT_EQ(s.opacityValue, 1.0f - c.progress) << c.start << ".." << c.end << " at " << c.now;
+        EXPECT_EQ(s.opacityValue, c.running ? 1.0f - c.progress : 1.0f)
+            << c.start << ".." << c.end << " at " << c.now;
         EXPECT_EQ(s.isRunning(), c.running) << c.sync << c.insync << " at " << c.now;
     }
 }
@@ -77,16 +80,4 @@ TEST(ValuePosition, IntegersTruncateTowardZeroAndSaturateFloatsAreOneFusedMultip
     s = spanning(1000, 3000);
     at(s, 1001);
     EXPECT_EQ(s.valuePosition(0.1f, 0.7f), 0.100300036f);
-}
-
-// The value half of a model makes a record without "opacity" opaque.
-TEST(SceneUpdates, ModelsWithoutOpacityAreOpaque) {
-    for (bool opacity : {false, true}) {
-        CScene s = spanning(0, 1000);
-        s.opacity = opacity;
-        s.opacityStart = 0.25f;
-        at(s, 500);
-        s.objUpdate();
-        EXPECT_EQ(s.opacityValue, opacity ? 0.25f : 1.0f) << opacity;
-    }
 }
