@@ -17,10 +17,8 @@ std::array<uint8_t, 4> photo(int x, int y) {
 
 } // namespace
 
-// The chain made from the decoder's rows (with or without a helper thread,
-// straight into level 0 where the sizes agree) is the whole picture's, byte for
-// byte; a picture larger than its texture is decoded smaller in the DCT, within
-// 4 levels. The registered size is always the picture's own.
+// The chain made from the decoder's rows is the whole picture's, byte for byte
+// (within 4 levels when decoded smaller in the DCT); the size is the picture's.
 TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
     const struct {
         int w, h, maxSize, denominator;
@@ -45,8 +43,7 @@ TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
         ASSERT_TRUE(p.decoded) << p.error;
         EXPECT_EQ(p.dctDenominator, c.denominator);
         EXPECT_EQ(std::make_pair(p.width, p.height), std::make_pair(c.w, c.h));
-        // Against the whole picture decoded, scaled to level 0, each level
-        // halved from the last.
+        // Against the whole picture decoded, scaled to level 0, then halved.
         JpegImage image;
         std::string error;
         std::vector<std::string> warnings;

@@ -87,9 +87,8 @@ TEST_F(FrameStep, ArmingCountsFromNowAndReArmingFromTheScheduledEnd) {
     EXPECT_FLOAT_EQ(s->progress, 1.0f - 87.0f / 487.0f);
 }
 
-// Object shown in each 100 ms step after arming at 1000; track 42 has no
-// template: at arming the record itself shows, to its end; at re-arming the
-// next step follows on the old schedule. No such or an empty track: unsynced.
+// The object shown in each 100 ms step after arming at 1000. A step with no
+// template (42) shows the record itself; no such or an empty track: unsynced.
 TEST_F(FrameStep, StepsCycleThroughTheTrack) {
     struct Case {
         const char* sync;
@@ -131,7 +130,6 @@ TEST_F(FrameStep, SteadyStateFramesDoNotAllocate) {
                  {950000, "950000 end"}});
     frame(0);
     const CScene* data = script.scenes.data();
-
     const long before = allocations.load();
     for (int i = 1; i <= 10000; ++i)
         frame(i * 16);

@@ -7,10 +7,8 @@
 #include <string>
 #include <unistd.h>
 
-// A picture file of arbitrary bytes, as the asset scan meets it: the EXIF
-// orientation read from its segments, then decoded row by row and scaled
-// into a mip chain. Neither may read outside what it was given, and a
-// decoded picture's chain must hold every level it announced.
+// Arbitrary bytes as a picture file: the EXIF orientation, then the decoded
+// mip chain, which must hold every level it announces.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/fuzz_jpeg." + std::to_string(getpid()) + ".jpg";
     std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -12,7 +12,6 @@
 // The loader, the options pass, and for a short timeline the interpreter and
 // the frame step over a few hundred frames, on arbitrary script bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Memory-backed when possible: the loader reads a real file.
     static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
                                     "/tamarack-fuzz-script-" + std::to_string(getpid()) + ".txt";
     FILE* f = std::fopen(path.c_str(), "wb");
