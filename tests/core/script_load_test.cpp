@@ -48,9 +48,8 @@ TEST(ScriptLoad, LineProcedure) {
         {"a\n@end\n", {"a"}},
         {"@sync\n@end\nDefine A A\n0 A b\n", {"@sync"}}, // nothing after the end marker is read
         {"@sync\r\n0 a\r\n@end\r\nb\r\n", {"@sync\r", "0 a\r", "@end\r", "b\r"}}, // no end marker
-        // A replacement reads the line again from the start, where the words
-        // before it can read differently: a Sync makes earlier seconds count, a
-        // definition is executed again, a replaced keyword comes first.
+        // A replacement reads the line again from the start: a Sync makes earlier
+        // seconds count, a definition runs again, a replaced keyword comes first.
         {"Define A 7\nx 1.5 Sync 2 A 3\n", {"x 1500 Sync 2 7 3"}},
         {"Define A 5\n0 Define B A x\n1 B\n", {"1 5 x"}},
         {"Define duration 5\n0 x \\\n1.5 duration y\n", {"0 x 1500 5 y"}},

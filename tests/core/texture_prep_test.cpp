@@ -34,8 +34,7 @@ TEST(TexturePrep, ChainFromTheDecodersRowsMatchesTheWholePicture) {
     };
     TempShow show;
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + " max " + std::to_string(c.maxSize) +
-                     (c.helper ? " helper" : ""));
+        SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " max " << c.maxSize);
         show.write("p.jpg", makeJpeg(c.w, c.h, photo, c.kind));
         PreparedTexture p;
         p.helperFrom = c.helper ? 0 : p.helperFrom;

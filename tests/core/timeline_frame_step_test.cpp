@@ -33,8 +33,7 @@ class FrameStep : public ::testing::Test {
 
 } // namespace
 
-// A "scene 1" command (its track carried in the group) also goes to scene1,
-// which keeps its own size and is updated by the frame step.
+// A "scene 1" command also goes to scene1, which keeps its own size.
 TEST_F(FrameStep, ALateGroupIsInterpretedOneGroupPerFrame) {
     scene1.width = 5;
     addCommands({{1000, "1000 track 1 duration 5000"},

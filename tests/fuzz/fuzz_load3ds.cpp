@@ -3,8 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// The 3DS reader on arbitrary bytes: it must never read outside the buffer,
-// and the counts the drawing code trusts must never exceed the arrays.
+// The 3DS reader on arbitrary bytes: the counts never exceed the arrays.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     object_type o;
     parse3DS(o, data, size);
