@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-// The huge-page tunable is added only where the kernel gives huge pages on
-// request and GLIBC_TUNABLES holds no choice yet; other tunables are kept.
+// The tunable is added only where huge pages come on request, over no choice already made.
 TEST(HugePages, RunsAgainOnlyWhereTheTunableHelps) {
     const char* const madvise = "always [madvise] never";
     const std::tuple<const char*, const char*, std::string> cases[] = {

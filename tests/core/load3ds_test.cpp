@@ -59,9 +59,7 @@ std::string field(const char (&f)[20]) {
 
 } // namespace
 
-// Every mesh of a file is kept: the faces of each index the whole vertex
-// list, offset by the vertices of the meshes before it, and the mapping
-// coordinates stay beside their vertices ((0, 0) for a mesh without any).
+// Every mesh is kept, its faces offset past the meshes before, its mapping ((0, 0) if none) beside.
 TEST(Load3DS, MeshesAreAppendedWithTheirIndicesOffsetAndTheCameraIsRead) {
     std::string cam; // position, target, bank, lens; then the near and far ranges
     for (int i = 1; i <= 8; ++i)
@@ -88,8 +86,7 @@ TEST(Load3DS, MeshesAreAppendedWithTheirIndicesOffsetAndTheCameraIsRead) {
     EXPECT_EQ(u, (std::vector<float>{0, 0.25f, 0.5f, 0, 0, 0, 0, 0, 0.25f, 0.5f}));
 }
 
-// Odd and damaged files: the reading stops or stays in step, never reads past
-// the data, the counts never exceed the arrays, and the reason is told.
+// Odd and damaged files: reading stops or stays in step, and the reason is told.
 TEST(Load3DS, OddAndDamagedFilesKeepWhatWasRead) {
     const std::string good = object("first", vertexList(3) + faceList(2)); // 86 bytes
     const std::string later = object("later", vertexList(4));

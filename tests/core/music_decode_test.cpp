@@ -10,8 +10,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
-// Every allocation through operator new, libopenmpt's included (out of line:
-// the compiler sees no free() of what new returned).
+// Every allocation through operator new (out of line, so that none is elided).
 std::atomic<long> allocations{0};
 __attribute__((noinline)) void* operator new(size_t n) {
     ++allocations;
@@ -27,8 +26,7 @@ __attribute__((noinline)) void operator delete(void* p, size_t) noexcept {
 
 namespace {
 
-// data/NAME: `bytes`, or with `args` 3 s at `rate` with the click at 2.000 s,
-// converted by ffmpeg with them; false when ffmpeg failed.
+// data/NAME: `bytes`, or 3 s with a click at 2 s made by ffmpeg `args`; false if it failed.
 struct Music {
     const char* name;
     int rate, channels;

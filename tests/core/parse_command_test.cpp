@@ -47,8 +47,7 @@ class Interpreter : public ::testing::Test {
 
 } // namespace
 
-// Each case: command lines, each timed by its first number, interpreted one
-// group of equal times per call; the fields of the last command's record.
+// Each case: timed command lines, one group per call; the fields of the last record.
 TEST_F(Interpreter, KeywordsArgumentsAndWhatCarriesWithinAGroup) {
     const struct {
         const char* commands;
@@ -153,8 +152,7 @@ namespace {
 // Pictures, models, the files in data/, the sizes of the sync tracks.
 const ShowNames show{{"logo.jpg", "sky.JPG"}, {"torus.3ds"}, {"logo.jpg", "sky.JPG", "torus.3ds"}, {2, 0}};
 
-// The messages found in one command, as "error: ..." or "warning: ...", cut
-// before the first ':' or ';' after the severity.
+// The messages of one command, as "error: ..." or "warning: ...", up to a ':' or ';'.
 std::vector<std::string> found(const std::string& command) {
     std::vector<std::string> out;
     for (const Diagnostic& d : readCommand(command, 3, show).problems) {

@@ -64,8 +64,7 @@ TEST(ScriptLoad, LineProcedure) {
     }
 }
 
-// Endless definitions on every line cost little (CPU time of this thread,
-// whatever else runs); each line is told.
+// Endless definitions on every line cost little CPU time, and each is told.
 TEST(ScriptLoad, WorkIsInProportionToTheFile) {
     for (const std::string& text :
          {"Define A x B\nDefine B y C\nDefine C w A\n@sync\n" + repeat("0 A z\n", 300),

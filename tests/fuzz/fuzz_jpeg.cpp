@@ -7,8 +7,7 @@
 #include <string>
 #include <unistd.h>
 
-// Arbitrary bytes as a picture file: the EXIF orientation, then the decoded
-// mip chain, which must hold every level it announces.
+// Arbitrary bytes as a picture: its orientation, then a chain holding every level it announces.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = "/tmp/fuzz_jpeg." + std::to_string(getpid()) + ".jpg";
     std::FILE* f = std::fopen(path.c_str(), "wb");

@@ -9,8 +9,7 @@
 #include <string>
 #include <unistd.h>
 
-// The loader, the options pass, and for a short timeline the interpreter and
-// the frame step over a few hundred frames, on arbitrary script bytes.
+// Arbitrary script bytes loaded and, for a short timeline, run a few hundred frames.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
                                     "/tamarack-fuzz-script-" + std::to_string(getpid()) + ".txt";
