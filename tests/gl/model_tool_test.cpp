@@ -1,6 +1,4 @@
-// tamarack-model: what it converts and makes loads in the engine's 3DS
-// reader with the counts of its source and draws where its geometry says,
-// the picture upright; bad input gives one line, status 1 and no file.
+// tamarack-model: what it makes loads in our 3DS reader and draws upright; bad input is refused.
 #include "assets/gfx.h"
 #include "render/scene_gl.h"
 #include "render/texture_upload.h"
@@ -22,9 +20,7 @@ namespace {
 
 const std::string modelTool = fs::path(TAMARACK_BIN).parent_path().string() + "/tools/tamarack-model";
 
-// The window box (left, top, right, bottom) of a rectangle of half width w
-// and half height h about the view axis at depth z (< 0), for the engine's
-// frustum (x -1.33..1.33, y -1..1 at the near plane 1.5) on 640 x 480.
+// The window box of a w x h half-size rectangle about the view axis at depth z < 0.
 std::array<double, 4> around(double w, double h, double z) {
     return {320 - w / -z * 1.5 / 1.33 * 320, 240 - h / -z * 1.5 * 240, 320 + w / -z * 1.5 / 1.33 * 320,
             240 + h / -z * 1.5 * 240};
@@ -38,9 +34,7 @@ class ModelTool : public GLTest {
         gfxClear();
         GLTest::TearDown();
     }
-    // Loads OUT into the registry (index 0) with the engine's reader, and
-    // registers under `texture` a picture whose upper half is red and lower
-    // half green.
+    // Loads OUT with the engine's reader; `texture` is a picture red above, green below.
     const object_type* load(const std::string& out, const std::string& texture) {
         gfxClear();
         if (!Load3DS(out)) return nullptr;
@@ -109,8 +103,7 @@ TEST_F(ModelTool, ConvertedModelsLoadWithTheirCountsAndDrawUpright) {
 
 TEST_F(ModelTool, ShapesFaceTheCameraWithThePictureUpright) {
     TempShow show;
-    // Each shape about 2 units across, drawn at z -5; the sphere's silhouette
-    // is a little wider than its radius.
+    // Each shape about 2 units across at z -5; a sphere's silhouette is wider than its radius.
     const double sphere = std::tan(std::asin(1 / 5.0)) * 5;
     const struct {
         const char* shape;
@@ -136,8 +129,7 @@ TEST_F(ModelTool, ShapesFaceTheCameraWithThePictureUpright) {
     }
 }
 
-// A model beyond what one 3DS object holds is split, every face and every
-// vertex kept (the vertices on the cut are in both objects).
+// Beyond what one 3DS object holds the model is split, every face and vertex kept.
 TEST(ModelToolFile, MoreThan65535VerticesAreSplitIntoObjects) {
     TempShow show;
     const ModelFile strip = objStrip(33000);
@@ -163,29 +155,23 @@ TEST(ModelToolFile, BadInputGivesOneLineStatusAndNoFile) {
     show.write("empty.obj", "");
     show.write("points.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\n");
     show.write("old.3ds", "the previous model");
-    const std::string dir = show.dir() + "/data/";
-    struct Case {
-        std::vector<std::string> args;
+    const struct {
+        std::vector<std::string> args; // run in data/
         int status;
         const char* file; // the file the message names
         const char* reason;
-        const char* out; // must not exist afterwards, or keep its bytes
     } cases[] = {
-        {{"convert", dir + "notes.txt", dir + "old.3ds"}, 1, "notes.txt", "not a model", "old.3ds"},
-        {{"convert", dir + "empty.obj", dir + "e.3ds"}, 1, "empty.obj", "empty", "e.3ds"},
-        {{"convert", dir + "points.obj", dir + "p.3ds"}, 1, "points.obj", "no mesh", "p.3ds"},
-        {{"convert", dir + "missing.obj", dir + "m.3ds"}, 1, "missing.obj", "No such file", "m.3ds"},
-        {{"convert", dir + "cube.obj", dir + "notes.txt/c.3ds"},
-         1,
-         "notes.txt/c.3ds",
-         "cannot write",
-         "c.3ds"},
-        {{"plane", dir + "big.3ds", "--segments", "300"}, 1, "big.3ds", "use at most 254", "big.3ds"},
-        {{"cube", dir + "c.3ds", "--texture", "skin.png"}, 2, "--texture", "JPEG", "c.3ds"},
+        {{"convert", "notes.txt", "old.3ds"}, 1, "notes.txt", "not a model"},
+        {{"convert", "empty.obj", "e.3ds"}, 1, "empty.obj", "empty"},
+        {{"convert", "points.obj", "p.3ds"}, 1, "points.obj", "no mesh"},
+        {{"convert", "missing.obj", "m.3ds"}, 1, "missing.obj", "No such file"},
+        {{"convert", "cube.obj", "notes.txt/c.3ds"}, 1, "notes.txt/c.3ds", "cannot write"},
+        {{"plane", "big.3ds", "--segments", "300"}, 1, "big.3ds", "use at most 254"},
+        {{"cube", "c.3ds", "--texture", "skin.png"}, 2, "--texture", "JPEG"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.args[1]);
-        const RunResult r = runProgram(modelTool, c.args);
+        const RunResult r = runProgram(modelTool, c.args, show.dir() + "/data");
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out, "");
         const std::string first = r.err.substr(0, r.err.find('\n'));
@@ -193,11 +179,7 @@ TEST(ModelToolFile, BadInputGivesOneLineStatusAndNoFile) {
         EXPECT_NE(first.find(c.file), std::string::npos) << r.err;
         EXPECT_NE(first.find(c.reason), std::string::npos) << r.err;
         EXPECT_TRUE(c.status != 1 || std::count(r.err.begin(), r.err.end(), '\n') == 1) << r.err;
-        EXPECT_EQ(fs::exists(dir + c.out) ? readFile(dir + c.out) : "(none)",
-                  std::string(c.out) == "old.3ds" ? "the previous model" : "(none)");
     }
-    size_t files = 0;
-    for (const auto& e : fs::directory_iterator(dir))
-        files += e.is_regular_file();
-    EXPECT_EQ(files, 5u) << "a temporary file was left behind";
+    EXPECT_EQ(readFile(show.data("old.3ds")), "the previous model");
+    EXPECT_EQ(std::distance(fs::directory_iterator(show.dir() + "/data"), {}), 5) << "a file was left behind";
 }
