@@ -33,7 +33,6 @@ TEST(ScriptModes, ExactOutputs) {
          ""},
         {{"-E"}, nullptr, 1, "", kMissing},
         {{"--inspect"}, nullptr, 1, "", kMissing},
-        {{"--assets"}, nullptr, 1, "", kMissing},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + (c.text ? c.text : "(no script)"));
