@@ -24,14 +24,12 @@ std::string runLive(const TempShow& show, const std::string& extra = "") {
 } // namespace
 
 TEST(Music, EachFormatReallyPlays) {
-    for (const char* name : {"tune.ogg", "tune.mp3", "tune.xm", "tune.it"}) {
+    for (const char* name : {"tune.ogg", "tune.mp3", "tune.it"}) { // XM: the next test
         TempShow show;
         show.script("@sync\n1500 end\n");
         const std::string ending = std::filesystem::path(name).extension();
         if (ending == ".it")
             show.write(name, clickModule(2));
-        else if (ending == ".xm")
-            show.write(name, readFile(TAMARACK_SOURCE_DIR "/data/theme.xm"));
         else
             ASSERT_TRUE(writeClickFile(show.data(name), 44100, 2, 1.0, 0.2,
                                        ending == ".mp3" ? "-c:a libmp3lame" : "-c:a libvorbis"));
