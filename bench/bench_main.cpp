@@ -521,8 +521,9 @@ int runBigPhoto(const std::string& self) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: tamarack-bench [--quick] "
-                         "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|export ...]\n");
+    std::fprintf(stderr,
+                 "usage: tamarack-bench [--quick] "
+                 "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|export ...]\n");
     return 2;
 }
 
@@ -569,7 +570,8 @@ int main(int argc, char** argv) {
         return usage();
     }
     if (workloads.empty())
-        workloads = {"bezier", "model", "layers", "startup", "startup_busy", "bigphoto", "bundled", "load", "export"};
+        workloads = {"bezier",   "model",   "layers", "startup", "startup_busy",
+                     "bigphoto", "bundled", "load",   "export"};
     int status = 0;
     for (const std::string& w : workloads) {
         // Each workload in its own process: the engine's state is global.
