@@ -17,6 +17,27 @@ void onError(png_structp png, png_const_charp msg) {
 }
 
 void onWarning(png_structp, png_const_charp) {}
+
+// The libpng calls alone, so that nothing in this frame lives across the
+// error jump: false when libpng failed (its message in the error record).
+bool writeImage(png_structp png, png_infop info, FILE* f, int width, int height, const uint8_t* rgb,
+                bool fast) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, f);
+    if (fast) {
+        png_set_compression_level(png, 1);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    }
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    const size_t row = static_cast<size_t>(width) * 3;
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, rgb + static_cast<size_t>(y) * row);
+    png_write_end(png, nullptr);
+    return true;
+}
 } // namespace
 
 bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb, std::string& err,
@@ -36,27 +57,14 @@ bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb
         err = "cannot write " + path + ": out of memory";
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
+    const bool written = writeImage(png, info, f, width, height, rgb, fast);
+    png_destroy_write_struct(&png, &info);
+    if (!written) {
         std::fclose(f);
         std::remove(path.c_str());
         err = "cannot write " + path + ": " + failure.message;
         return false;
     }
-    png_init_io(png, f);
-    if (fast) {
-        png_set_compression_level(png, 1);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
-    }
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    const size_t row = static_cast<size_t>(width) * 3;
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, rgb + static_cast<size_t>(y) * row);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
     if (std::fclose(f) != 0) {
         err = "cannot write " + path + ": " + std::strerror(errno);
         std::remove(path.c_str());
