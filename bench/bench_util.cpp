@@ -135,6 +135,33 @@ std::string bigJpeg(int w, int h) {
 
 volatile size_t decodedSum = 0;
 
+// The floors' decoding: the whole picture in RGB with plain libjpeg, into the
+// buffer that `reserve(bytes)` gives. The byte in its middle, or -1 when
+// there was no buffer.
+template <class Reserve> int decodeWholeJpeg(std::FILE* f, Reserve reserve) {
+    jpeg_decompress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&c);
+    jpeg_stdio_src(&c, f);
+    jpeg_read_header(&c, TRUE);
+    c.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&c);
+    const size_t row = static_cast<size_t>(c.output_width) * 3, bytes = row * c.output_height;
+    uint8_t* rgb = reserve(bytes);
+    if (!rgb) {
+        jpeg_destroy_decompress(&c);
+        return -1;
+    }
+    while (c.output_scanline < c.output_height) {
+        JSAMPROW r = rgb + c.output_scanline * row;
+        jpeg_read_scanlines(&c, &r, 1);
+    }
+    jpeg_finish_decompress(&c);
+    jpeg_destroy_decompress(&c);
+    return rgb[bytes / 2];
+}
+
 int startupFloor(const std::string& dir) {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(dir + "/data"))
@@ -147,23 +174,11 @@ int startupFloor(const std::string& dir) {
         std::FILE* f = std::fopen(path.c_str(), "rb");
         if (!f) return 1;
         if (name.size() > 4 && name.compare(name.size() - 4, 4, ".jpg") == 0) {
-            jpeg_decompress_struct c;
-            jpeg_error_mgr err;
-            c.err = jpeg_std_error(&err);
-            jpeg_create_decompress(&c);
-            jpeg_stdio_src(&c, f);
-            jpeg_read_header(&c, TRUE);
-            c.out_color_space = JCS_RGB;
-            jpeg_start_decompress(&c);
-            const size_t row = static_cast<size_t>(c.output_width) * 3;
-            std::vector<uint8_t> rgb(row * c.output_height);
-            while (c.output_scanline < c.output_height) {
-                JSAMPROW r = rgb.data() + c.output_scanline * row;
-                jpeg_read_scanlines(&c, &r, 1);
-            }
-            jpeg_finish_decompress(&c);
-            jpeg_destroy_decompress(&c);
-            sum += rgb[rgb.size() / 2];
+            std::vector<uint8_t> rgb;
+            sum += static_cast<size_t>(decodeWholeJpeg(f, [&](size_t bytes) {
+                rgb.resize(bytes);
+                return rgb.data();
+            }));
         } else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".3ds") == 0) {
             std::vector<char> bytes(static_cast<size_t>(std::filesystem::file_size(path)));
             sum += std::fread(bytes.data(), 1, bytes.size(), f);
@@ -181,28 +196,15 @@ int bigPhotoFloor(const std::string& path) {
     const double t0 = nowMs();
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return 1;
-    jpeg_decompress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&c);
-    jpeg_stdio_src(&c, f);
-    jpeg_read_header(&c, TRUE);
-    c.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&c);
     // The picture's buffer in huge pages where the system has them, as the
     // engine's own buffers are.
-    const size_t row = static_cast<size_t>(c.output_width) * 3;
     PixelBuffer rgb;
-    if (!rgb.reserve(row * c.output_height)) return 1;
-    while (c.output_scanline < c.output_height) {
-        JSAMPROW r = rgb.data() + c.output_scanline * row;
-        jpeg_read_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_decompress(&c);
-    jpeg_destroy_decompress(&c);
+    const int middle =
+        decodeWholeJpeg(f, [&](size_t bytes) { return rgb.reserve(bytes) ? rgb.data() : nullptr; });
     std::fclose(f);
+    if (middle < 0) return 1;
     const double ms = nowMs() - t0;
-    decodedSum = rgb.data()[row * c.output_height / 2];
+    decodedSum = static_cast<size_t>(middle);
     std::printf("%.3f %.1f\n", ms, peakRssMb());
     return 0;
 }
