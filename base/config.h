@@ -8,7 +8,7 @@ constexpr uint32_t kFullscreenFlag = 0x80000000u;
 constexpr uint32_t kDefaultVideoFlags = 0x80000007u;
 
 // The start-up configuration. The script's options block is its only writer
-// after the defaults; the display set-up stores the window.
+// after the defaults; the display set-up (engine/startup.h) stores the window.
 class CInit {
   public:
     uint32_t videoFlags = 0;
@@ -23,10 +23,6 @@ class CInit {
     int32_t videoHeight = 0;
 
     void defaults(); // fields 1 and 3 to 10
-    void init();     // defaults, then the whole live start-up sequence
-    void window();   // display set-up (live show)
-    void opengl();   // the fixed GL state every frame relies on
-    void dir();      // scan data/ and register every asset
 };
 
 extern CInit einit;

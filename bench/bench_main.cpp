@@ -13,6 +13,7 @@
 #include "engine/input.h"
 #include "engine/offline.h"
 #include "engine/offline_render.h"
+#include "engine/scan.h"
 #include "engine/sound.h"
 #include "engine/startup.h"
 #include "render/bezier.h"
@@ -329,10 +330,10 @@ int runWindow() {
     Overrides o;
     o.window = o.mute = true;
     if (!loadScript(o)) return 1;
-    einit.window();
-    einit.opengl();
+    openWindow();
+    initGlState();
     camera.init();
-    einit.dir();
+    scanData();
     timer.useVirtual(60);
     timer.init();
     // Frame times and input step times (ms) of the engine's way and the floor.
@@ -445,7 +446,7 @@ int startupChild(const std::string& dir, bool immediate, bool peak) {
     effect.present = false;
     const long faults = minorFaults();
     const double t0 = nowMs();
-    einit.dir();
+    scanData();
     effect.DrawGLScene();
     glFinish();
     const double ms = nowMs() - t0;

@@ -4,8 +4,8 @@
 #include "engine/offline.h"
 #include "engine/offline_render.h"
 #include "engine/sound.h"
+#include "export/png.h"
 #include "render/effect.h"
-#include "render/png.h"
 #include "script/frame_step.h"
 
 #include <climits>

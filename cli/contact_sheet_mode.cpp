@@ -1,6 +1,6 @@
 #include "cli/modes.h"
 #include "cli/show_survey.h"
-#include "render/png.h"
+#include "export/png.h"
 
 #include <algorithm>
 #include <cmath>

@@ -50,7 +50,7 @@ int runLive(const Options& opt) {
     overrides.mute = opt.mute;
     engine.exitHandler = quitShow;
     const bool authoring = opt.dev || opt.hasStart;
-    einit.init();
+    startShow();
     if (!authoring) {
         // The show exactly as the script says.
         sound.play();

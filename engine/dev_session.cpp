@@ -6,6 +6,7 @@
 #include "base/engine.h"
 #include "base/timer.h"
 #include "engine/input.h"
+#include "engine/scan.h"
 #include "engine/sound.h"
 #include "engine/startup.h"
 #include "render/texture_upload.h"
@@ -144,7 +145,7 @@ static void rescanAssets() {
     assetReport.clear();
     gfxClear();
     sound.hold = true; // the music is reopened only when its file changed
-    einit.dir();
+    scanData();
     sound.hold = false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "base/config.h"
 #include "base/timer.h"
+#include "engine/scan.h"
 #include "engine/startup.h"
 #include "render/camera.h"
 
@@ -20,9 +21,9 @@ bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets) {
         std::fprintf(stderr, "tamarack: %s\n", err.c_str());
         return false;
     }
-    einit.opengl();
+    initGlState();
     camera.init();
-    if (scanAssets) einit.dir();
+    if (scanAssets) scanData();
     timer.useVirtual(fps);
     timer.init();
     return true;

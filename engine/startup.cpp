@@ -2,6 +2,7 @@
 #include "base/config.h"
 #include "base/timer.h"
 #include "engine/input.h"
+#include "engine/scan.h"
 #include "render/camera.h"
 #include "render/light.h"
 #include "script/script.h"
@@ -61,14 +62,14 @@ static void reportScriptErrors() {
                      errors, errors == 1 ? "" : "s");
 }
 
-void CInit::init() {
-    defaults();
+void startShow() {
+    einit.defaults();
     if (!openScript()) std::exit(1);
     reportScriptErrors();
-    window();
-    opengl();
+    openWindow();
+    initGlState();
     camera.init();
-    dir();
+    scanData();
     timer.init();
 }
 
@@ -102,11 +103,11 @@ static std::string reachableDrivers() {
     return list;
 }
 
-void CInit::window() {
-    const bool fullscreen = windowed == 0;
+void openWindow() {
+    const bool fullscreen = einit.windowed == 0;
     auto fail = [&](const char* reason) {
-        std::fprintf(stderr, "tamarack: cannot open a %dx%d %s OpenGL display: %s\n", videoWidth, videoHeight,
-                     fullscreen ? "full-screen" : "windowed", reason);
+        std::fprintf(stderr, "tamarack: cannot open a %dx%d %s OpenGL display: %s\n", einit.videoWidth,
+                     einit.videoHeight, fullscreen ? "full-screen" : "windowed", reason);
         SDL_Quit();
         std::exit(1);
     };
@@ -123,25 +124,25 @@ void CInit::window() {
     }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) fail(SDL_GetError());
     if (invisibleDriver(SDL_GetCurrentVideoDriver()) && !userChose) fail("no display is reachable");
-    if (windowed == 1) {
-        videoFlags &= ~kFullscreenFlag;
+    if (einit.windowed == 1) {
+        einit.videoFlags &= ~kFullscreenFlag;
     } else {
         SDL_ShowCursor(SDL_DISABLE);
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
     Uint32 flags = SDL_WINDOW_OPENGL | (fullscreen ? SDL_WINDOW_FULLSCREEN : 0);
-    screen = SDL_CreateWindow("Tamarack", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, videoWidth,
-                              videoHeight, flags);
-    if (!screen) fail(SDL_GetError());
-    glContext = SDL_GL_CreateContext(screen);
+    einit.screen = SDL_CreateWindow("Tamarack", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                    einit.videoWidth, einit.videoHeight, flags);
+    if (!einit.screen) fail(SDL_GetError());
+    glContext = SDL_GL_CreateContext(einit.screen);
     if (!glContext) fail(SDL_GetError());
-    SDL_SetWindowTitle(screen, "Tamarack");
+    SDL_SetWindowTitle(einit.screen, "Tamarack");
     input.watchQuit();
     if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
 }
 
-void CInit::opengl() {
+void initGlState() {
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);

@@ -18,5 +18,14 @@ bool openScript();
 // defaults, as openScript() does.
 bool loadScript(const Overrides& o);
 
+// The whole live start-up sequence: the configuration's defaults, the script
+// (status 1 when it cannot be opened), the window, the GL state, the camera,
+// the scan of data/ and the clock.
+void startShow();
+// Display set-up of the live show: the window and its GL context.
+void openWindow();
+// The fixed GL state every frame relies on.
+void initGlState();
+
 // Releases the GL context and the window of the live show.
 void closeDisplay();

@@ -149,16 +149,16 @@ static void drawCurvesArrays(float farX, double farDz, const float* shade, float
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
-void CBezier::Bezier() {
-    timeUpdate();
-    typeUpdate();
-    const float A = angleValue;
+void drawBezier(CBezier& s) {
+    s.timeUpdate();
+    s.typeUpdate();
+    const float A = s.angleValue;
 
     glPushMatrix();
     glPushAttrib(GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT);
     glDisable(GL_TEXTURE_2D);
 
-    glTranslatef(translateStart[0], translateStart[1], translateStart[2]);
+    glTranslatef(s.translateStart[0], s.translateStart[1], s.translateStart[2]);
     glRotatef(-90.0f, 0.0f, 1.0f, 0.0f);
 
     // The far end and the colour ramp along a curve are the same for every curve.
@@ -170,9 +170,9 @@ void CBezier::Bezier() {
     const float turn = static_cast<float>(A * 0.01);
 
     if (drawPath == DrawPath::Immediate)
-        drawCurvesImmediate(farX, farDz, shade, turn, axisStart);
+        drawCurvesImmediate(farX, farDz, shade, turn, s.axisStart);
     else
-        drawCurvesArrays(farX, farDz, shade, turn, axisStart);
+        drawCurvesArrays(farX, farDz, shade, turn, s.axisStart);
 
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_DEPTH_TEST);

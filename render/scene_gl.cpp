@@ -2,6 +2,7 @@
 
 #include "assets/gfx.h"
 #include "base/config.h"
+#include "render/bezier.h"
 #include "render/camera.h"
 #include "render/draw_path.h"
 #include "render/show3ds.h"
@@ -106,7 +107,7 @@ void drawScene(const CScene& s) {
     } else if (s.kind == 1) {
         // The effect draws from its own record; s only says when and with
         // which switches.
-        scene1.Bezier();
+        drawBezier(scene1);
     }
     sceneSwitchesOff(s);
 }

@@ -88,10 +88,7 @@ class CScene {
     void imgUpdate();
 };
 
-// The Bezier effect: a scene record with one drawing operation.
-class CBezier : public CScene {
-  public:
-    void Bezier(); // drawn by the renderer
-};
+// The Bezier effect's own record; the renderer draws it (drawBezier).
+class CBezier : public CScene {};
 
 extern CBezier scene1;

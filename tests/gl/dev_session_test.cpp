@@ -3,6 +3,7 @@
 #include "base/timer.h"
 #include "cli/modes.h"
 #include "engine/dev_session.h"
+#include "engine/scan.h"
 #include "engine/sound.h"
 #include "render/camera.h"
 #include "render/effect.h"
@@ -48,7 +49,7 @@ class Dev : public GLTest {
         ASSERT_TRUE(loadScript(Options{}));
         einit.soundOn = 0;
         camera.init();
-        einit.dir();
+        scanData();
         effect.present = false;
         dev = CDev{};
         dev.seek(0);

@@ -3,6 +3,7 @@
 #include "assets/gfx.h"
 #include "assets/texture_prep.h"
 #include "base/config.h"
+#include "engine/scan.h"
 #include "render/draw_path.h"
 #include "render/texture_upload.h"
 #include "support/gl_fixture.h"
@@ -91,7 +92,7 @@ TEST_F(FastPathTexture, ScanOrderAndReportsMatchTheOneAtATimeScan) {
         assetReport.clear();
         const bool print = assetReport.print;
         assetReport.print = false;
-        einit.dir();
+        scanData();
         assetReport.print = print;
         drawPath = DrawPath::Arrays;
         for (texture_type* t = gfx.textures; t; t = t->next)

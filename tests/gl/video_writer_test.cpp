@@ -1,5 +1,5 @@
 // The video writer on its own (containers, sync and failures: through --render).
-#include "render/video_writer.h"
+#include "export/video_writer.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "base/config.h"
 #include "engine/offscreen.h"
+#include "engine/startup.h"
 
 #include <array>
 #include <cstdint>
@@ -14,7 +15,7 @@ class GLTest : public ::testing::Test {
         einit.defaults();
         std::string err;
         ASSERT_TRUE(frame.open(640, 480, err)) << err;
-        einit.opengl();
+        initGlState();
     }
     void TearDown() override { frame.close(); }
     // Reads the frame back; pixel(x, y) counts rows from the top.

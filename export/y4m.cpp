@@ -1,4 +1,4 @@
-#include "render/y4m.h"
+#include "export/y4m.h"
 
 #include <algorithm>
 #include <cmath>

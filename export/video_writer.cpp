@@ -1,4 +1,4 @@
-#include "render/video_writer.h"
+#include "export/video_writer.h"
 
 #include <algorithm>
 #include <cctype>

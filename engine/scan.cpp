@@ -1,3 +1,5 @@
+#include "engine/scan.h"
+
 #include "assets/gfx.h"
 #include "assets/texture_queue.h"
 #include "base/config.h"
@@ -14,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-void CInit::dir() {
+void scanData() {
     dirent** entries = nullptr;
     const int n = scandir("data", &entries, nullptr, alphasort);
     if (n < 0) return; // no data directory: nothing is registered

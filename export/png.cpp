@@ -1,4 +1,4 @@
-#include "render/png.h"
+#include "export/png.h"
 
 #include <cerrno>
 #include <csetjmp>

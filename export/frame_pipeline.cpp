@@ -1,4 +1,4 @@
-#include "render/frame_pipeline.h"
+#include "export/frame_pipeline.h"
 
 namespace {
 
