@@ -100,7 +100,7 @@ mutant bezier-far-control-point render/bezier.cpp \
     'control[3] = {farX, Y, static_cast<float>(Z + farDz)};' \
     'control[3] = {farX, Y, static_cast<float>(Z - farDz)};' \
     'Bezier|FastPathPicture'
-mutant png-red-blue-swapped render/png.cpp \
+mutant png-red-blue-swapped export/png.cpp \
     'png_write_info(png, info);' \
     'png_write_info(png, info);
     png_set_bgr(png);' \
@@ -186,8 +186,9 @@ count_tests() {
 echo "== scratch copy in $work"
 sync_copy
 if [ ! -f "$build/build.ninja" ]; then
-    cmake -S "$src" -B "$build" -G Ninja -DCMAKE_C_COMPILER_LAUNCHER=ccache \
-        -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$work/configure.log" 2>&1 || {
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S "$src" -B "$build" -G Ninja "${launcher[@]}" >"$work/configure.log" 2>&1 || {
         echo "mutants: cannot configure the scratch copy (see $work/configure.log)" >&2
         exit 2
     }
