@@ -1,8 +1,8 @@
 #include "assets/gfx.h"
+#include "assets/show_files.h"
 #include "cli/json_text.h"
 #include "cli/modes.h"
 #include "engine/offline.h"
-#include "engine/sound.h"
 
 #include <cstring>
 #include <iostream>
@@ -62,7 +62,8 @@ int runAssets(const Options& opt) {
     out["objects"] = ordered_json::array();
     for (const object_type* o = gfx.objects; o; o = o->next)
         out["objects"].push_back(objectJson(*o));
-    out["music"] = sound.path.empty() ? ordered_json(nullptr) : ordered_json(sound.path);
+    const std::string music = showFiles.musicPath();
+    out["music"] = music.empty() ? ordered_json(nullptr) : ordered_json(music);
     // Names come from the file system and the model files: bytes that are not
     // UTF-8 are replaced rather than aborting the dump.
     std::cout << jsonText(out) << "\n";

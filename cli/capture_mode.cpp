@@ -1,9 +1,9 @@
+#include "assets/show_files.h"
 #include "base/engine.h"
 #include "base/timer.h"
 #include "cli/modes.h"
 #include "engine/offline.h"
 #include "engine/offline_render.h"
-#include "engine/sound.h"
 #include "export/png.h"
 #include "render/effect.h"
 #include "script/frame_step.h"
@@ -54,6 +54,6 @@ int runRender(const Options& opt) {
     job.toEnd = !opt.hasTo;
     job.progress = opt.progress || isatty(2);
     job.overwrite = opt.overwrite;
-    if (soundOn) job.music = sound.path; // the file the scan chose; none: empty
+    if (soundOn) job.music = showFiles.musicPath(); // the file the scan chose; none: empty
     return renderShow(job, frame);
 }

@@ -17,7 +17,7 @@ int runCheck(const Options& opt) {
     overrides = overridesOf(opt);
     einit.defaults();
     script.reset();
-    script.init("data/script.txt");
+    script.init(kScriptPath);
     Offscreen frame;
     if (script.opened) {
         overrides.apply();

@@ -1,8 +1,8 @@
+#include "assets/show_files.h"
 #include "assets/texture_prep.h"
 #include "cli/modes.h"
 #include "cli/music_peaks.h"
 #include "cli/show_survey.h"
-#include "engine/sound.h"
 #include "script/script.h"
 
 #include <cerrno>
@@ -204,9 +204,9 @@ int runTimeline(const Options& opt) {
     });
 
     nlohmann::json music;
-    if (!sound.path.empty()) {
-        const MusicPeaks peaks = musicPeaks(sound.path, peaksPerSecond);
-        music = {{"file", sound.path}};
+    if (const std::string path = showFiles.musicPath(); !path.empty()) {
+        const MusicPeaks peaks = musicPeaks(path, peaksPerSecond);
+        music = {{"file", path}};
         if (peaks.error.empty()) {
             music["end"] = peaks.length;
             music["rate"] = peaksPerSecond;

@@ -2,6 +2,7 @@
 
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
+#include "assets/show_files.h"
 #include "base/config.h"
 #include "base/engine.h"
 #include "base/timer.h"
@@ -17,7 +18,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -37,18 +37,9 @@ bool ignored(const char* name) {
 } // namespace
 
 std::string dataSignature(bool scriptOnly) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir("data")) {
-        while (dirent* e = readdir(d)) {
-            if (ignored(e->d_name)) continue;
-            const bool isScript = std::strcmp(e->d_name, "script.txt") == 0;
-            if (isScript == scriptOnly) names.push_back(e->d_name);
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
     std::string sig;
-    for (const std::string& name : names) {
+    for (const std::string& name : dataFolderNames()) {
+        if (ignored(name.c_str()) || (name == kScriptName) != scriptOnly) continue;
         struct stat st {};
         if (stat(("data/" + name).c_str(), &st) != 0) continue;
         sig += name + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
@@ -176,7 +167,7 @@ bool CDev::reload() {
         }
     }
     if (!good) {
-        std::fprintf(stderr, "tamarack: data/script.txt not reloaded; the previous show goes on\n");
+        std::fprintf(stderr, "tamarack: %s not reloaded; the previous show goes on\n", kScriptPath);
         script = previous;
         einit = previousInit;
         if (assetsChanged) {

@@ -1,43 +1,32 @@
 #include "engine/scan.h"
 
+#include "assets/asset_report.h"
 #include "assets/gfx.h"
 #include "assets/texture_queue.h"
-#include "base/config.h"
 #include "engine/sound.h"
 #include "render/draw_path.h"
 #include "render/texture_upload.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <dirent.h>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
-void scanData() {
-    dirent** entries = nullptr;
-    const int n = scandir("data", &entries, nullptr, alphasort);
-    if (n < 0) return; // no data directory: nothing is registered
-    std::vector<std::string> names;
-    for (int i = 0; i < n; ++i) {
-        const char* name = entries[i]->d_name;
-        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) names.push_back(name);
-        std::free(entries[i]);
-    }
-    std::free(entries);
-    // alphasort follows the locale; the show needs plain byte order (std::string
-    // compares its characters as unsigned bytes).
-    std::sort(names.begin(), names.end());
+namespace {
 
-    auto endsIn = [](const std::string& path, std::initializer_list<const char*> endings) {
-        const std::string ending = path.substr(path.size() - 3);
-        for (const char* e : endings)
-            if (ending == e) return true;
-        return false;
-    };
-    auto isPicture = [&](const std::string& path) { return endsIn(path, {"jpg", "JPG"}); };
+// The first error a loader reported since `from` diagnostics; empty when none.
+std::string errorSince(size_t from) {
+    for (size_t i = from; i < assetReport.diagnostics.size(); ++i)
+        if (assetReport.diagnostics[i].severity == Diagnostic::Error)
+            return assetReport.diagnostics[i].message;
+    return {};
+}
+
+} // namespace
+
+const ShowFiles& scanData() {
+    showFiles = listShowFiles();
 
     // The pictures are decoded on worker threads, a few ahead, while this
     // thread uploads them and registers them in name order; models and music
@@ -45,8 +34,8 @@ void scanData() {
     std::unique_ptr<TextureQueue> queue;
     if (drawPath == DrawPath::Arrays) {
         std::vector<std::string> pictures;
-        for (const std::string& name : names)
-            if (isPicture("data/" + name)) pictures.push_back("data/" + name);
+        for (const ShowFile& f : showFiles.files)
+            if (f.kind == FileKind::Picture) pictures.push_back("data/" + f.name);
         if (!pictures.empty()) {
             const int threads = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
             queue =
@@ -54,12 +43,15 @@ void scanData() {
         }
     }
 
-    // One interleaved pass in name order, dispatched on the last three
-    // characters of the path, case-sensitively.
+    // One interleaved pass in name order, each file handed to the loader of
+    // its kind.
     size_t picture = 0;
-    for (const std::string& name : names) {
-        const std::string path = "data/" + name;
-        if (isPicture(path)) {
+    for (ShowFile& f : showFiles.files) {
+        const std::string path = "data/" + f.name;
+        const size_t reported = assetReport.diagnostics.size();
+        switch (f.kind) {
+        case FileKind::Picture: {
+            const texture_type* before = gfx.textures;
             if (queue) {
                 uploadTexture(path, queue->take(picture));
                 queue->release(picture);
@@ -67,10 +59,20 @@ void scanData() {
             } else {
                 loadTexture(path, true, false);
             }
-        } else if (endsIn(path, {"3ds"})) {
-            Load3DS(path);
-        } else if (endsIn(path, {"mp3", "MP3", "ogg", "OGG", ".xm", ".XM", ".it", ".IT"})) {
-            sound.init(path.c_str());
+            f.loaded = gfx.textures != before;
+            break;
         }
+        case FileKind::Model:
+            f.loaded = Load3DS(path);
+            break;
+        case FileKind::Music:
+            sound.init(path.c_str()); // each one replaces the one before
+            break;
+        case FileKind::Other:
+            break;
+        }
+        if (f.kind != FileKind::Other) f.why = errorSince(reported);
     }
+    chooseMusic(showFiles);
+    return showFiles;
 }

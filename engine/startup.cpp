@@ -24,9 +24,9 @@ void Overrides::apply() const {
 }
 
 bool openScript() {
-    script.init("data/script.txt");
+    script.init(kScriptPath);
     if (!script.opened) {
-        std::fprintf(stderr, "tamarack: cannot open data/script.txt: %s\n", script.openError.c_str());
+        std::fprintf(stderr, "tamarack: cannot open %s: %s\n", kScriptPath, script.openError.c_str());
         return false;
     }
     overrides.apply();
@@ -57,9 +57,9 @@ static void reportScriptErrors() {
         errors += d.severity == Diagnostic::Error;
     if (errors > 0)
         std::fprintf(stderr,
-                     "tamarack: data/script.txt has %d error%s; the show may draw nothing; run 'tamarack "
+                     "tamarack: %s has %d error%s; the show may draw nothing; run 'tamarack "
                      "--check' to see them\n",
-                     errors, errors == 1 ? "" : "s");
+                     kScriptPath, errors, errors == 1 ? "" : "s");
 }
 
 void startShow() {

@@ -1,4 +1,5 @@
 #include "script/script.h"
+#include "script/words.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,8 +34,6 @@
 
 namespace {
 
-const char* const kFile = "data/script.txt";
-
 // Rereads caused by defined names, per physical line, on top of one per word
 // the line holds as written: far more than any chain of definitions needs.
 constexpr int kMaxRereads = 1000;
@@ -58,37 +57,6 @@ constexpr size_t kMemoryShare = 64;
 
 // Compared often: as strings, a word of another length is told apart at once.
 const std::string kSync = "Sync", kDuration = "duration", kDefine = "Define", kBackslash = "\\";
-
-bool isBlank(unsigned char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// Reads words as a whitespace-separated stream extraction does: `atEnd` is set
-// once a read reaches the end of the text, either at the end of the word it
-// read or because only blanks remained; in the latter case nothing is read
-// and the word keeps its value.
-struct WordReader {
-    const std::string* text;
-    size_t pos = 0;
-    bool atEnd = false;
-
-    explicit WordReader(const std::string& t) : text(&t) {}
-
-    bool read(std::string& word) {
-        while (pos < text->size() && isBlank((*text)[pos]))
-            ++pos;
-        if (pos == text->size()) {
-            atEnd = true;
-            return false;
-        }
-        const size_t start = pos;
-        while (pos < text->size() && !isBlank((*text)[pos]))
-            ++pos;
-        word.assign(*text, start, pos - start);
-        if (pos == text->size()) atEnd = true;
-        return true;
-    }
-};
 
 int countWords(const std::string& text) {
     WordReader in(text);
@@ -249,7 +217,7 @@ class Loader {
     }
 
     void note(Diagnostic::Severity severity, const std::string& message) {
-        script.diagnostics.push_back(Diagnostic{severity, kFile, file.number, message});
+        script.diagnostics.push_back(Diagnostic{severity, kScriptPath, file.number, message});
     }
 
     std::string milliseconds(const std::string& word) {

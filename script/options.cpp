@@ -1,6 +1,7 @@
 #include "base/config.h"
 #include "script/script.h"
 #include "script/suggest.h"
+#include "script/words.h"
 
 #include <algorithm>
 #include <climits>
@@ -26,47 +27,9 @@
 
 namespace {
 
-const char* const kFile = "data/script.txt";
 constexpr int kWordWarningsPerLine = 3;
 const char* const kOptionWords[] = {"!fullscreen", "!sound",  "anaglyphic", "!gui",
                                     "640x480",     "800x600", "1024x768"};
-
-// The words of a line, as views into it, into `out`: an options section of
-// long lines is read without a string for each word or a list for each line.
-void words(const std::string& text, std::vector<std::string_view>& out) {
-    out.clear();
-    size_t i = 0;
-    auto blank = [](unsigned char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    while (i < text.size()) {
-        while (i < text.size() && blank(text[i]))
-            ++i;
-        const size_t start = i;
-        while (i < text.size() && !blank(text[i]))
-            ++i;
-        if (i > start) out.push_back(std::string_view(text).substr(start, i - start));
-    }
-}
-
-// The leading decimal integer of a text as a C stream reads it: leading
-// blanks, an optional sign, digits; out-of-range values stop at the limits.
-// `ok` tells whether the text begins with a number at all.
-int32_t leadingInt(std::string_view text, bool& ok) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    ok = i < text.size() && text[i] >= '0' && text[i] <= '9';
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = value * 10 + (text[i] - '0');
-        if (value > INT32_MAX + 1LL) value = INT32_MAX + 1LL;
-    }
-    if (negative) value = -value;
-    return static_cast<int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
-}
 
 std::string unknownOption(const std::string& word) {
     const std::string nearest =
@@ -105,14 +68,14 @@ void CScript::optionParse() {
     current = 0;
     auto lineAt = [this](size_t i) { return i < lineNumbers.size() ? lineNumbers[i] : 0; };
     auto note = [this](Diagnostic::Severity severity, int line, const std::string& message) {
-        diagnostics.push_back(Diagnostic{severity, kFile, line, message});
+        diagnostics.push_back(Diagnostic{severity, kScriptPath, line, message});
     };
 
     size_t i = 0;
     bool timeline = false;
     std::vector<std::string_view> w;
     for (; i < lines.size() && !timeline; ++i) {
-        words(lines[i], w);
+        splitWords(lines[i], w);
         const int line = lineAt(i);
         int wrongWords = 0;
         auto wrongWord = [&](const std::string& message) {
@@ -142,13 +105,10 @@ void CScript::optionParse() {
                 const size_t end = k + 1 + n;
                 for (size_t p = k + 1; p < end; p += 2) {
                     SYNC step{};
-                    bool ok = true;
-                    step.track = leadingInt(w[p], ok);
-                    if (!ok)
+                    if (!readInt(w[p], step.track))
                         wrongWord("\"" + std::string(w[p]) +
                                   "\" in \"Sync\" is no number and counts as 0: write a track number");
-                    step.length = leadingInt(w[p + 1], ok);
-                    if (!ok)
+                    if (!readInt(w[p + 1], step.length))
                         wrongWord("\"" + std::string(w[p + 1]) +
                                   "\" in \"Sync\" is no number and counts as 0: write a length in ms");
                     track.push_back(step);
@@ -172,8 +132,9 @@ void CScript::optionParse() {
 
     for (; timeline && i < lines.size(); ++i) {
         if (lines[i] == "@end") break;
-        bool ok = true;
-        times.push_back(leadingInt(lines[i], ok)); // 0 when the first word is no number
+        int32_t time = 0;
+        readInt(lines[i], time); // 0 when the first word is no number
+        times.push_back(time);
         commands.push_back(lines[i]);
         commandLines.push_back(lineAt(i));
     }

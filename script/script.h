@@ -1,5 +1,6 @@
 #pragma once
 #include "base/diagnostic.h"
+#include "base/show_paths.h"
 #include "timeline/scene.h"
 
 #include <cstdint>

@@ -70,6 +70,14 @@ mutant frame-copies-scene-list script/frame_step.cpp \
     'const int32_t now = timer.elapsed;' \
     'const int32_t now = timer.elapsed + static_cast<int32_t>(std::vector<CScene>(script.scenes).size() * 0);' \
     'FrameStep'
+mutant keyword-row-wrong-field script/keywords.cpp \
+    '"scale", 3, &CScene::scale, &CScene::scaleInterp, [](CScene& s) { return s.scaleStart; },' \
+    '"scale", 3, &CScene::scale, &CScene::scaleInterp, [](CScene& s) { return s.translateStart; },' \
+    'Interpreter|ScenesMode'
+mutant scan-kind-wrong-ending assets/file_kinds.cpp \
+    '{FileKind::Model, {"3ds"}, {".3ds", ".3DS"}},' \
+    '{FileKind::Model, {"3DS"}, {".3ds", ".3DS"}},' \
+    'AssetsMode|CheckMode|Load3DS'
 mutant seconds-rounded script/load.cpp \
     'return std::to_string(static_cast<int32_t>(ms));' \
     'return std::to_string(static_cast<int32_t>(ms + 0.5));' \

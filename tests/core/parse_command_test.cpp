@@ -181,6 +181,9 @@ TEST(CheckCommand, ProblemsOfOneCommand) {
         {"0 type 1 object logo.jpg duration 0",
          {"warning: 'duration 0' ends the command as it starts, so it is erased before it is drawn"}},
         {"0 type 1 object logo.jpg duration 2 insync", {}}, // a template's steps have their own lengths
+        // numbers past 32 bits stop at the limit, as the interpreter reads them
+        {"0 type 1 object logo.jpg duration 50 sync 4294967296",
+         {"error: 'sync 2147483647' names no sync track (the script has 2"}},
     };
     for (const auto& [command, want] : cases)
         EXPECT_EQ(found(command), want) << command;

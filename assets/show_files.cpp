@@ -1,0 +1,100 @@
+#include "assets/show_files.h"
+
+#include "base/show_paths.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+
+ShowFiles showFiles;
+
+namespace {
+
+// Why the scan leaves a file that no loader takes, and what to do.
+std::string notLoaded(const std::string& name) {
+    const std::string path = "data/" + name;
+    std::string ending = path.substr(path.size() - 3);
+    for (char& c : ending)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    switch (kindInOtherCase(name)) {
+    case FileKind::Picture:
+        return "is not loaded: the ending must be written \".jpg\" or \".JPG\": rename the file";
+    case FileKind::Model:
+        return "is not loaded: the ending must be written \".3ds\": rename the file";
+    case FileKind::Music:
+        return "is not loaded: the ending must be written all in small or all in capital letters (\"." +
+               ending.substr(ending[0] == '.' ? 1 : 0) + "\"): rename the file";
+    case FileKind::Other:
+        break;
+    }
+    return "is not loaded: only .jpg/.JPG, .3ds and music endings are (.mp3, .ogg, .xm, .it, all small or "
+           "all "
+           "capital): convert it or move it out of data/";
+}
+
+} // namespace
+
+std::string ShowFiles::musicPath() const {
+    return music < 0 ? std::string() : "data/" + files[static_cast<size_t>(music)].name;
+}
+
+const ShowFile* ShowFiles::find(const std::string& name) const {
+    for (const ShowFile& f : files)
+        if (f.name == name) return &f;
+    return nullptr;
+}
+
+std::vector<std::string> ShowFiles::names() const {
+    std::vector<std::string> out;
+    out.reserve(files.size());
+    for (const ShowFile& f : files)
+        out.push_back(f.name);
+    return out;
+}
+
+std::vector<std::string> dataFolderNames() {
+    std::vector<std::string> names;
+    dirent** entries = nullptr;
+    const int n = scandir("data", &entries, nullptr, alphasort);
+    if (n < 0) return names; // no data directory
+    for (int i = 0; i < n; ++i) {
+        const char* name = entries[i]->d_name;
+        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) names.push_back(name);
+        std::free(entries[i]);
+    }
+    std::free(entries);
+    // alphasort follows the locale; the show needs plain byte order (std::string
+    // compares its characters as unsigned bytes).
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ShowFiles listShowFiles() {
+    ShowFiles list;
+    for (std::string& name : dataFolderNames()) {
+        ShowFile f;
+        f.kind = scanKind(name);
+        if (f.kind == FileKind::Other && name != kScriptName) f.why = notLoaded(name);
+        f.name = std::move(name);
+        list.files.push_back(std::move(f));
+    }
+    return list;
+}
+
+void chooseMusic(ShowFiles& list) {
+    list.music = -1;
+    for (size_t i = 0; i < list.files.size(); ++i)
+        if (list.files[i].kind == FileKind::Music) list.music = static_cast<int>(i);
+    if (list.music < 0) return;
+    const std::string plays = list.musicPath();
+    for (size_t i = 0; i < list.files.size(); ++i) {
+        ShowFile& f = list.files[i];
+        if (f.kind != FileKind::Music) continue;
+        f.loaded = static_cast<int>(i) == list.music;
+        if (!f.loaded)
+            f.why = "never plays: only the last music file in name order plays (" + plays +
+                    "); remove the others from data/";
+    }
+}
