@@ -24,17 +24,22 @@ class Names {
 
     Look lookOf(const CScene& s) const {
         Look look;
-        if (s.kind == 1) {
-            look.drawn = Drawn::Bezier;
+        look.drawn = drawnAs(s);
+        switch (look.drawn) {
+        case Drawn::Bezier:
             look.name = "Bezier curves";
-        } else if (s.kind == 0 && s.type == 1) {
-            look.drawn = Drawn::Picture;
+            break;
+        case Drawn::Picture:
             look.name = picture(s.objectStart);
             if (s.objectInterp && s.objectEnd != s.objectStart) look.name += " to " + picture(s.objectEnd);
-        } else if (s.kind == 0 && s.type == 0) {
-            look.drawn = Drawn::Model;
+            break;
+        case Drawn::Model: {
             const object_type* o = getObject(s.objectStart);
             look.name = o ? o->name : std::string();
+            break;
+        }
+        case Drawn::Nothing:
+            break;
         }
         if (s.mask && look.drawn != Drawn::Nothing && look.drawn != Drawn::Bezier) {
             const std::string mask = picture(s.maskStart);
@@ -52,16 +57,15 @@ class Names {
     }
 };
 
-class Surveyor {
+// Listens to the frame step and keeps a lane for every record it makes.
+class Surveyor : public FrameListener {
   public:
     Survey run(int64_t longest) {
         laneOf.assign(script.commands.size(), -1);
+        frameListener = this;
         for (;;) {
-            const int32_t now = timer.elapsed;
-            interpretDue();
-            listBefore(now);
-            walkScenes();
-            listAfter(now);
+            now = timer.elapsed;
+            stepFrame();
             ++survey.frames;
             if (engine.ended || nothingLeft()) break;
             if (timer.elapsed >= longest) {
@@ -70,113 +74,92 @@ class Surveyor {
             }
             timer.getTime();
         }
+        frameListener = nullptr;
         survey.end = timer.elapsed;
         survey.endCommand = engine.ended;
         // Template lanes by their place on the page.
-        std::vector<int32_t> place(made.size());
+        std::vector<int32_t> place(lanes.size());
         for (size_t i = 0; i < order.size(); ++i)
             place[static_cast<size_t>(order[i])] = static_cast<int32_t>(i);
-        for (Lane& l : made)
+        for (Lane& l : lanes)
             for (SyncStep& s : l.steps)
                 if (s.templateLane >= 0) s.templateLane = place[static_cast<size_t>(s.templateLane)];
         for (int32_t lane : order)
-            survey.lanes.push_back(std::move(made[static_cast<size_t>(lane)]));
+            survey.lanes.push_back(std::move(lanes[static_cast<size_t>(lane)]));
         return std::move(survey);
+    }
+
+    // A new lane, placed in the draw order just before the record that
+    // follows it in the list, so that the order agrees with the list of
+    // every frame.
+    void made(const CScene& s, const CScene* next) override {
+        if (s.command < 0 || static_cast<size_t>(s.command) >= laneOf.size() || laneAt(s) >= 0) return;
+        const int32_t id = laneOf[static_cast<size_t>(s.command)] = static_cast<int32_t>(lanes.size());
+        Lane l;
+        l.command = s.command;
+        l.made = now;
+        l.track = s.track;
+        l.isTemplate = s.insync;
+        l.look = names.lookOf(s);
+        lanes.push_back(std::move(l));
+        const int32_t following = next ? laneAt(*next) : -1;
+        order.insert(following < 0 ? order.end() : std::find(order.begin(), order.end(), following), id);
+    }
+
+    // A step that took a template: kept once the record is seen running in
+    // this frame (the last step of the frame, when it took several).
+    void stepped(const CScene& s, const CScene& from, int32_t position) override {
+        step.lane = laneAt(s);
+        step.step = SyncStep{};
+        step.step.time = now;
+        step.step.position = position;
+        step.step.templateLane = laneAt(from);
+    }
+
+    void walked(const CScene& s, bool running) override {
+        const int32_t id = laneAt(s);
+        if (id < 0) return;
+        Lane& lane = lanes[static_cast<size_t>(id)];
+        if (lane.made == now) lane.syncTrack = s.sync ? s.syncTrack : -1; // the walk unsyncs a bad track
+        if (running && lane.firstRun < 0) {
+            lane.firstRun = now;
+            lane.look = names.lookOf(s);
+        }
+        if (!running && lane.firstRun >= 0 && lane.runEnd < 0) lane.runEnd = now;
+        if (step.lane == id) {
+            if (running) {
+                step.step.templateTrack = s.track;
+                step.step.look = names.lookOf(s);
+                lane.steps.push_back(std::move(step.step));
+            }
+            step.lane = -1;
+        }
+    }
+
+    void erased(const CScene& s) override {
+        const int32_t id = laneAt(s);
+        if (step.lane == id) step.lane = -1;
+        if (id < 0) return;
+        Lane& lane = lanes[static_cast<size_t>(id)];
+        lane.erased = now;
+        if (lane.firstRun >= 0 && lane.runEnd < 0) lane.runEnd = now;
     }
 
   private:
     Names names;
     Survey survey;
-    std::vector<Lane> made;             // in the order the interpreter made them
-    std::vector<int32_t> laneOf;        // command index to lane (index into made), -1: none yet
-    std::vector<int32_t> order;         // lanes in draw order, erased ones included
-    std::vector<int32_t> before, after; // the lanes of the list before and after the walk
+    int32_t now = 0;             // the frame being stepped
+    std::vector<Lane> lanes;     // in the order the interpreter made them
+    std::vector<int32_t> laneOf; // command index to lane (index into lanes), -1: none yet
+    std::vector<int32_t> order;  // lanes in draw order, erased ones included
+    struct {
+        int32_t lane = -1; // the record whose step waits for its walk; -1: none
+        SyncStep step;
+    } step;
 
     int32_t laneAt(const CScene& s) const {
         if (s.command < 0 || static_cast<size_t>(s.command) >= laneOf.size()) return -1;
         return laneOf[static_cast<size_t>(s.command)];
-    }
-
-    // After the interpreter: new records get their lane, placed in the draw
-    // order just before the record that follows them in the list, so that the
-    // order agrees with the list of every frame.
-    void listBefore(int32_t now) {
-        before.clear();
-        const int32_t firstNew = static_cast<int32_t>(made.size());
-        for (const CScene& s : script.scenes) {
-            int32_t lane = laneAt(s);
-            if (lane < 0 && s.command >= 0 && static_cast<size_t>(s.command) < laneOf.size()) {
-                lane = laneOf[static_cast<size_t>(s.command)] = static_cast<int32_t>(made.size());
-                Lane l;
-                l.command = s.command;
-                l.made = now;
-                l.track = s.track;
-                l.isTemplate = s.insync;
-                l.look = names.lookOf(s);
-                made.push_back(std::move(l));
-            }
-            before.push_back(lane);
-        }
-        if (static_cast<int32_t>(made.size()) == firstNew) return;
-        int32_t next = -1;
-        for (size_t i = before.size(); i-- > 0;) {
-            if (before[i] >= firstNew)
-                order.insert(next < 0 ? order.end() : std::find(order.begin(), order.end(), next), before[i]);
-            if (before[i] >= 0) next = before[i];
-        }
-    }
-
-    // After the walk: first runs, sync steps, ends and erasures.
-    void listAfter(int32_t now) {
-        after.clear();
-        for (const CScene& s : script.scenes) {
-            const int32_t id = laneAt(s);
-            after.push_back(id);
-            if (id < 0) continue;
-            Lane& lane = made[static_cast<size_t>(id)];
-            const bool running = s.isRunning();
-            if (lane.made == now) lane.syncTrack = s.sync ? s.syncTrack : -1; // the walk unsyncs a bad track
-            if (running && lane.firstRun < 0) {
-                lane.firstRun = now;
-                lane.look = names.lookOf(s);
-            }
-            if (!running && lane.firstRun >= 0 && lane.runEnd < 0) lane.runEnd = now;
-            if (running && s.sync) noteStep(s, lane, now);
-        }
-        // The walk only erases, so the list after it is the one before it
-        // with some records left out.
-        size_t j = 0;
-        for (int32_t id : before) {
-            if (j < after.size() && after[j] == id) {
-                ++j;
-                continue;
-            }
-            if (id < 0) continue;
-            Lane& lane = made[static_cast<size_t>(id)];
-            lane.erased = now;
-            if (lane.firstRun >= 0 && lane.runEnd < 0) lane.runEnd = now;
-        }
-    }
-
-    // A step that takes a template starts now and gives the record the
-    // template's track; a step that finds none changes nothing to see.
-    void noteStep(const CScene& s, Lane& lane, int32_t now) {
-        if (s.startTime != now) return;
-        const std::vector<SYNC>& track = script.syncTracks[static_cast<size_t>(s.syncTrack)];
-        const int32_t n = static_cast<int32_t>(track.size());
-        const int32_t position = ((s.syncPosition - 1) % n + n) % n;
-        if (track[static_cast<size_t>(position)].track != s.track) return;
-        SyncStep step;
-        step.time = now;
-        step.position = position;
-        step.templateTrack = s.track;
-        for (const CScene& t : script.scenes)
-            if (t.track == s.track) {
-                step.templateLane = laneAt(t);
-                break;
-            }
-        step.look = names.lookOf(s);
-        lane.steps.push_back(std::move(step));
     }
 };
 

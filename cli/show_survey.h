@@ -3,14 +3,12 @@
 // virtual clock, record by record, and the frames at chosen times drawn as
 // --shot draws them.
 #include "engine/offscreen.h"
+#include "timeline/scene.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-// What a record draws, as the renderer decides it from kind and type.
-enum class Drawn : uint8_t { Picture, Model, Bezier, Nothing };
 
 struct Look {
     Drawn drawn = Drawn::Nothing;
@@ -52,9 +50,9 @@ struct Survey {
 // Plays the loaded show (openOffline) from time 0 with the virtual clock at
 // timer.fps to its last frame: the one that interprets "end" or, without it,
 // the first one after the last command in which no record runs. The frame
-// step runs exactly as in every other mode; the survey only looks at the
-// list between its two halves. A show that goes on after the frame at
-// `longest` ms is left there, incomplete.
+// step runs exactly as in every other mode and tells the survey what it made,
+// ran, stepped and erased (frameListener). A show that goes on after the
+// frame at `longest` ms is left there, incomplete.
 Survey surveyShow(int64_t longest);
 
 // A show time in seconds with the fewest digits that give it exactly: "0 s", "12.5 s".

@@ -99,15 +99,20 @@ void endImageBatching() {
 void drawScene(const CScene& s) {
     if (!(batchable(s) && joinsBatch(s))) flushImageLayers();
     sceneSwitchesOn(s);
-    if (s.kind == 0) {
-        if (s.type == 0)
-            objectPass(s);
-        else if (s.type == 1)
-            imagePass(s);
-    } else if (s.kind == 1) {
+    switch (drawnAs(s)) {
+    case Drawn::Model:
+        objectPass(s);
+        break;
+    case Drawn::Picture:
+        imagePass(s);
+        break;
+    case Drawn::Bezier:
         // The effect draws from its own record; s only says when and with
         // which switches.
         drawBezier(scene1);
+        break;
+    case Drawn::Nothing:
+        break;
     }
     sceneSwitchesOff(s);
 }

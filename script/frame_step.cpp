@@ -5,8 +5,15 @@
 #include "script/script.h"
 #include "timeline/sync_step.h"
 
+FrameListener* frameListener = nullptr;
+
 void interpretDue() {
     if (script.current < script.times.size() && script.times[script.current] <= timer.elapsed) script.parse();
+}
+
+// Tells the listener of a sync step that took a template (position >= 0).
+static void stepped(const CScene& s, int32_t position) {
+    if (frameListener && position >= 0) frameListener->stepped(s, *script.syncSceneIt, position);
 }
 
 void walkScenes() {
@@ -16,16 +23,20 @@ void walkScenes() {
     while (script.sceneIt != script.scenes.end()) {
         CScene& s = *script.sceneIt;
         if (s.sync && !hasSyncSteps(s, script.syncTracks)) s.sync = false;
-        if (s.sync) syncArm(s, now, sync);
+        if (s.sync) stepped(s, syncArm(s, now, sync));
         if (!s.isRunning()) {
-            if (s.insync)
+            if (s.insync) {
+                if (frameListener) frameListener->walked(s, false);
                 ++script.sceneIt;
-            else
+            } else {
+                if (frameListener) frameListener->erased(s);
                 script.sceneIt = script.scenes.erase(script.sceneIt); // the next record is handled next
+            }
             continue;
         }
-        if (s.sync) syncAdvance(s, now, sync);
+        if (s.sync) stepped(s, syncAdvance(s, now, sync));
         updateSceneValues(s);
+        if (frameListener) frameListener->walked(s, true);
         ++script.sceneIt;
     }
 }

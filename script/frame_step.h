@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+class CScene;
+
 // The GL-free half of one frame at show time timer.elapsed:
 //  1. when the next command is due, one call of the interpreter (one group of
 //     equal times per frame);
@@ -13,10 +15,31 @@
 // unless the interpreter inserts a record.
 void stepFrame();
 
-// The two halves of stepFrame(), for the views that look at the list between
-// them (stepFrame() is interpretDue() then walkScenes()).
+// The two halves of stepFrame(): interpretDue() then walkScenes().
 void interpretDue();
 void walkScenes();
+
+// What the frame step does, told as it happens to the views that survey the
+// show (--timeline, --contact-sheet). The show itself listens to nothing.
+class FrameListener {
+  public:
+    virtual ~FrameListener() = default;
+    // The interpreter inserted `record` into script.scenes in front of `next`
+    // (null: at the end).
+    virtual void made(const CScene& record, const CScene* next) = 0;
+    // A sync step of the record took the contents of `from`, the step at
+    // `position` of its track (the record's new track is from's).
+    virtual void stepped(const CScene& record, const CScene& from, int32_t position) = 0;
+    // The walk left the record in the list: running (its values brought up
+    // to the frame), or not (a template).
+    virtual void walked(const CScene& record, bool running) = 0;
+    // The walk erased the record: it no longer runs.
+    virtual void erased(const CScene& record) = 0;
+};
+
+// Who listens to the frame step; null (the show, every mode but the surveys)
+// for none.
+extern FrameListener* frameListener;
 
 // Runs stepFrame() for every frame of the virtual clock (timer.fps) whose
 // time lies below `until`, starting from the clock's current frame, and leaves

@@ -1,6 +1,7 @@
 #include "assets/file_kinds.h"
 #include "assets/gfx.h"
 #include "base/engine.h"
+#include "script/frame_step.h"
 #include "script/keywords.h"
 #include "script/script.h"
 #include "script/words.h"
@@ -186,6 +187,8 @@ void CScript::parse() {
         for (sceneIt = scenes.begin(); sceneIt != scenes.end(); ++sceneIt)
             if (sceneIt->track < record.track) break;
         sceneIt = scenes.insert(sceneIt, record);
+        if (frameListener)
+            frameListener->made(*sceneIt, sceneIt + 1 == scenes.end() ? nullptr : &*(sceneIt + 1));
 
         const uint32_t done = current++;
         if (current >= commands.size() || current >= times.size()) return;

@@ -88,6 +88,15 @@ class CScene {
     void imgUpdate();
 };
 
+// What the renderer draws for a record: for kind 0 a model (type 0) or a
+// picture (type 1), for kind 1 the Bezier effect; anything else draws nothing.
+enum class Drawn : uint8_t { Picture, Model, Bezier, Nothing };
+inline Drawn drawnAs(const CScene& s) {
+    if (s.kind == 1) return Drawn::Bezier;
+    if (s.kind != 0) return Drawn::Nothing;
+    return s.type == 0 ? Drawn::Model : s.type == 1 ? Drawn::Picture : Drawn::Nothing;
+}
+
 // The Bezier effect's own record; the renderer draws it (drawBezier).
 class CBezier : public CScene {};
 

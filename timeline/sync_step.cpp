@@ -25,7 +25,8 @@ bool hasSyncSteps(const CScene& s, const std::vector<std::vector<SYNC>>& tracks)
            !tracks[static_cast<size_t>(s.syncTrack)].empty();
 }
 
-void syncArm(CScene& s, int32_t now, SyncContext& sync) {
+int32_t syncArm(CScene& s, int32_t now, SyncContext& sync) {
+    int32_t took = -1;
     if (s.syncPosition == -1) {
         s.syncPosition = 0;
         const SYNC step = currentStep(s, sync);
@@ -33,23 +34,28 @@ void syncArm(CScene& s, int32_t now, SyncContext& sync) {
             s.copy(*sync.templateAt);
             s.startTime = now;
             s.endTime = s.syncStepEnd = addTime(now, step.length);
+            took = s.syncPosition;
         }
         ++s.syncPosition;
     }
     const size_t steps = sync.tracks[static_cast<size_t>(s.syncTrack)].size();
     if (s.syncPosition < 0 || static_cast<size_t>(s.syncPosition) >= steps) s.syncPosition = 0;
+    return took;
 }
 
-void syncAdvance(CScene& s, int32_t now, SyncContext& sync) {
-    if (now < s.endTime) return;
+int32_t syncAdvance(CScene& s, int32_t now, SyncContext& sync) {
+    if (now < s.endTime) return -1;
+    int32_t took = -1;
     const SYNC step = currentStep(s, sync);
     if (findTemplate(step.track, sync)) {
         s.copy(*sync.templateAt);
         s.startTime = now;
         s.syncStepEnd = addTime(s.syncStepEnd, step.length);
         s.endTime = s.syncStepEnd;
+        took = s.syncPosition;
     }
     ++s.syncPosition;
+    return took;
 }
 
 void updateSceneValues(CScene& s) {

@@ -20,13 +20,14 @@ bool hasSyncSteps(const CScene& s, const std::vector<std::vector<SYNC>>& tracks)
 
 // Arming in the record's first frame (the first step's template, from `now`
 // for the step's length), then the wrap of the step position that every
-// frame does.
-void syncArm(CScene& s, int32_t now, SyncContext& sync);
+// frame does. Returns the position in the track of the step that took a
+// template (left at sync.templateAt), or -1 when none did.
+int32_t syncArm(CScene& s, int32_t now, SyncContext& sync);
 
 // Once the record's step has ended, the next step: counted from the previous
 // scheduled end so that a late frame does not shift the rhythm; a step
-// without a template takes no time.
-void syncAdvance(CScene& s, int32_t now, SyncContext& sync);
+// without a template takes no time. Returns as syncArm does.
+int32_t syncAdvance(CScene& s, int32_t now, SyncContext& sync);
 
 // The value updates of a running record: timing, then the type's values.
 void updateSceneValues(CScene& s);

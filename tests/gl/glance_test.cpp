@@ -127,6 +127,25 @@ TEST(Timeline, LanesAndTimesEqualWhatScenesReportsAtTheSameFrames) {
     }
 }
 
+// A synced layer above its templates takes their track with each step, and
+// the list holds it before them: each step still names the template it took.
+TEST(Timeline, EachSyncStepNamesTheTemplateItTook) {
+    TempShow show;
+    writeShow(show, "Default !sound\nSync 7 0.5 8 0.5\n@sync\n"
+                    "0 track 7 type 1 object a.jpg insync\n"
+                    "0 track 8 type 1 object b.jpg insync\n"
+                    "0 track 9 type 1 object a.jpg sync 0 duration 2.0\n");
+    const json page = timelineData(show.dir());
+    ASSERT_TRUE(page.is_object());
+    const json& lanes = page["lanes"];
+    const json& steps = lanes[0]["steps"];
+    ASSERT_EQ(steps.size(), 4u);
+    for (const json& step : steps) {
+        const json& from = lanes[step[3].get<size_t>()];
+        EXPECT_EQ((std::pair{from["tpl"], from["track"]}), (std::pair{json(true), step[2]})) << step;
+    }
+}
+
 TEST(Timeline, ChromiumDrawsTheBarsAtTheRulersTimes) {
     REQUIRE_CHROMIUM();
     TempShow show;
