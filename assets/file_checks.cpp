@@ -3,22 +3,12 @@
 #include "assets/gfx.h"
 #include "assets/jpeg_orientation.h"
 #include "assets/music_decode.h"
+#include "base/text.h"
 
-#include <cctype>
 #include <cstring>
 #include <string>
 
 namespace {
-
-std::string lowered(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string quoted(const std::string& w) {
-    return "'" + w + "'";
-}
 
 void warn(std::vector<Diagnostic>& out, const std::string& path, const std::string& message) {
     out.push_back(Diagnostic{Diagnostic::Warning, path, 0, message});
@@ -50,7 +40,7 @@ void checkModelTextures(const ShowFiles& files, std::vector<Diagnostic>& out) {
     for (object_type* o = gfx.objects; o; o = o->next) {
         const std::string texture(o->textureName, strnlen(o->textureName, sizeof o->textureName));
         if (texture.empty() || ownTextureId(*o) >= 0) continue;
-        std::string message = "the model's texture " + quoted(texture) +
+        std::string message = "the model's texture '" + texture + "'" +
                               " is not loaded, so the model draws white (untextured): ";
         const size_t dot = texture.rfind('.');
         const std::string ending = dot == std::string::npos ? "" : lowered(texture.substr(dot));

@@ -1,6 +1,7 @@
 #include "assets/file_kinds.h"
 
-#include <cctype>
+#include "base/text.h"
+
 #include <cstring>
 
 namespace {
@@ -23,12 +24,6 @@ const KindRow kKinds[] = {
 std::string scanEnding(const std::string& name) {
     const std::string path = "data/" + name;
     return path.substr(path.size() - 3);
-}
-
-std::string lowered(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "assets/music_decode.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -21,11 +23,7 @@ extern "C" {
 #endif
 
 MusicKind musicKind(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return MusicKind::None;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = lowerExtension(path);
     if (ext == "xm" || ext == "it" || ext == "mod" || ext == "s3m") return MusicKind::Module;
     if (ext == "mp3") return MusicKind::Mp3;
     if (ext == "ogg") return MusicKind::Ogg;

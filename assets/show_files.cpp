@@ -1,9 +1,9 @@
 #include "assets/show_files.h"
 
 #include "base/show_paths.h"
+#include "base/text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -15,9 +15,7 @@ namespace {
 // Why the scan leaves a file that no loader takes, and what to do.
 std::string notLoaded(const std::string& name) {
     const std::string path = "data/" + name;
-    std::string ending = path.substr(path.size() - 3);
-    for (char& c : ending)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ending = lowered(path.substr(path.size() - 3));
     switch (kindInOtherCase(name)) {
     case FileKind::Picture:
         return "is not loaded: the ending must be written \".jpg\" or \".JPG\": rename the file";

@@ -1,7 +1,8 @@
 #include "export/video_writer.h"
 
+#include "base/text.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <mutex>
 
@@ -15,11 +16,7 @@ extern "C" {
 }
 
 VideoFormat videoFormat(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return VideoFormat::None;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = lowerExtension(path);
     if (ext == "mp4") return VideoFormat::Mp4;
     if (ext == "mkv") return VideoFormat::Mkv;
     if (ext == "webm") return VideoFormat::WebM;

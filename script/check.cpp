@@ -3,13 +3,13 @@
 #include "assets/asset_report.h"
 #include "assets/file_checks.h"
 #include "assets/gfx.h"
+#include "base/text.h"
 #include "script/keywords.h"
 #include "script/script.h"
 #include "script/suggest.h"
 #include "script/words.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <set>
 
@@ -33,12 +33,6 @@ bool beginsFloat(const std::string& w) {
 
 bool contains(const std::vector<std::string>& list, const std::string& w) {
     return std::find(list.begin(), list.end(), w) != list.end();
-}
-
-std::string lowered(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 std::string quoted(const std::string& w) {

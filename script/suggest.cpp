@@ -1,7 +1,8 @@
 #include "script/suggest.h"
 
+#include "base/text.h"
+
 #include <algorithm>
-#include <cctype>
 
 size_t editDistance(const std::string& a, const std::string& b) {
     std::vector<size_t> row(b.size() + 1);
@@ -19,18 +20,11 @@ size_t editDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
-static std::string lower(const std::string& s) {
-    std::string out = s;
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 std::string nearestWord(const std::string& word, const std::vector<std::string>& candidates) {
     if (std::find(candidates.begin(), candidates.end(), word) != candidates.end()) return {};
-    const std::string folded = lower(word);
+    const std::string folded = lowered(word);
     for (const std::string& c : candidates)
-        if (lower(c) == folded) return c;
+        if (lowered(c) == folded) return c;
     std::string best;
     size_t bestDistance = 3;
     for (const std::string& c : candidates) {
