@@ -13,8 +13,8 @@
 #include "engine/input.h"
 #include "engine/offline.h"
 #include "engine/offline_render.h"
+#include "engine/run_mode.h"
 #include "engine/scan.h"
-#include "engine/sound.h"
 #include "engine/startup.h"
 #include "render/bezier.h"
 #include "render/camera.h"
@@ -111,7 +111,7 @@ bool openShow(const std::string& dir, Offscreen& frame) {
     Options opt;
     einit.defaults();
     if (!openOffline(opt, frame)) return false;
-    effect.present = false;
+    applyRunMode(kOfflineRun);
     return true;
 }
 
@@ -382,7 +382,7 @@ int runExport() {
     Options opt;
     einit.defaults();
     if (!openOffline(opt, frame, true, &soundOn)) return 1;
-    effect.present = false;
+    applyRunMode(kOfflineRun);
     const char* ways[] = {"draw", "y4m", "png", "mp4"};
     const int32_t block = quick ? 100 : 2000, end = quick ? 100 : 20000;
     std::vector<double> ms[4];
@@ -414,7 +414,7 @@ int runExport() {
             job.to = from + block - 1;
             job.toEnd = false;
             job.overwrite = true; // the frames of the block before
-            if (soundOn) job.music = sound.path;
+            if (soundOn) job.music = showFiles.musicPath();
             if (renderShow(job, frame, &ms[w]) != 0) return 1;
         }
     }
@@ -443,7 +443,7 @@ int startupChild(const std::string& dir, bool immediate, bool peak) {
     einit.defaults();
     Offscreen frame;
     if (!openOffline(opt, frame, false)) return 1;
-    effect.present = false;
+    applyRunMode(kOfflineRun);
     const long faults = minorFaults();
     const double t0 = nowMs();
     scanData();

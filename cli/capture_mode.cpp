@@ -17,7 +17,6 @@
 int runShot(const Options& opt) {
     Offscreen frame;
     if (!openOffline(opt, frame)) return 1;
-    effect.present = false;
     const int32_t T = secondsToMs(opt.seconds);
     // An "end" before T ends the show; the frame at T is drawn even when it
     // interprets "end".
@@ -42,7 +41,6 @@ int runRender(const Options& opt) {
     Offscreen frame;
     bool soundOn = false;
     if (!openOffline(opt, frame, true, &soundOn)) return 1;
-    effect.present = false;
 
     RenderJob job;
     job.out = opt.out;

@@ -11,7 +11,6 @@
 // prints every problem in the compilers' form, then "N errors, M warnings".
 // Exits 1 when there is an error.
 int runCheck(const Options& opt) {
-    assetReport.print = false; // the asset problems are printed below, once
     // The script is loaded once, as openOffline would; one that cannot be
     // read is a finding, not a failure of the check.
     overrides = overridesOf(opt);

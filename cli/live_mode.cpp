@@ -19,7 +19,7 @@
 // The GL context is released first and the process leaves without running
 // the exit handlers of the libraries it loaded: quitting never waits on a
 // driver's threads.
-static void quitShow() {
+void quitShow() {
     sound.exit();
     closeDisplay();
     SDL_Quit();
@@ -31,7 +31,6 @@ static void quitShow() {
 // event, and a look at data/ a few times a second. "end" holds the show at
 // its last frame instead of quitting, so that it can still be sought.
 [[noreturn]] static void runDev() {
-    engine.exitHandler = nullptr;
     dev.watch();
     for (;;) {
         effect.DrawGLScene();
@@ -48,7 +47,6 @@ static void quitShow() {
 int runLive(const Options& opt) {
     overrides.window = opt.window;
     overrides.mute = opt.mute;
-    engine.exitHandler = quitShow;
     const bool authoring = opt.dev || opt.hasStart;
     startShow();
     if (!authoring) {

@@ -1,6 +1,7 @@
 #include "base/huge_pages.h"
 #include "cli/modes.h"
 #include "cli/options.h"
+#include "engine/run_mode.h"
 
 #include <cerrno>
 #include <cstring>
@@ -17,6 +18,20 @@ extern "C" const char* __asan_default_options() {
 }
 #endif
 
+// How each mode runs: the live show presents its frames and quits on "end";
+// --dev holds the show at its last frame instead; every other mode draws
+// offscreen, and --check prints the asset problems with its own.
+static RunMode runModeOf(const Options& opt) {
+    switch (opt.mode) {
+    case Options::Live:
+        return RunMode{true, true, opt.dev ? nullptr : quitShow};
+    case Options::Check:
+        return kCheckRun;
+    default:
+        return kOfflineRun;
+    }
+}
+
 int main(int argc, char** argv) {
     Options opt;
     int status = parseCommandLine(argc, argv, opt);
@@ -27,6 +42,7 @@ int main(int argc, char** argv) {
     if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
     if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
     if (opt.mode == Options::New) return runNew(opt);
+    applyRunMode(runModeOf(opt));
     if (!opt.showDir.empty() && chdir(opt.showDir.c_str()) != 0) {
         std::cerr << "tamarack: cannot enter the show folder " << opt.showDir << ": " << std::strerror(errno)
                   << "\n";

@@ -17,6 +17,10 @@ int runTimeline(const Options& opt);     // --timeline (cli/timeline_mode.cpp)
 int runContactSheet(const Options& opt); // --contact-sheet (cli/contact_sheet_mode.cpp)
 int runNew(const Options& opt);          // new DIR (cli/new_mode.cpp)
 
+// The live show's exit: stops the music, closes the display and ends the
+// process with status 0 (what "end", Escape and a window close do).
+[[noreturn]] void quitShow();
+
 // The command-line switches that win over the script's options.
 inline Overrides overridesOf(const Options& opt) {
     Overrides o;

@@ -189,7 +189,6 @@ std::vector<int32_t> everyTimes(int32_t end, int32_t every) {
 
 bool drawFrames(const std::vector<int32_t>& times, int fps, const Offscreen& frame,
                 const std::function<bool(int32_t, const std::vector<uint8_t>&)>& take) {
-    effect.present = false;
     std::vector<uint8_t> rgb;
     // Whether the timeline stands at a frame of the plain run, so that the run
     // can go on from it; a time between two frames is drawn as --shot draws

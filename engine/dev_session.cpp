@@ -135,9 +135,8 @@ bool CDev::poll() {
 static void rescanAssets() {
     assetReport.clear();
     gfxClear();
-    sound.hold = true; // the music is reopened only when its file changed
-    scanData();
-    sound.hold = false;
+    // The music is reopened by sound.refresh(), and only when its file changed.
+    if (const std::string music = scanData().musicPath(); !music.empty()) sound.path = music;
 }
 
 bool CDev::reload() {

@@ -3,7 +3,6 @@
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
 #include "assets/texture_queue.h"
-#include "engine/sound.h"
 #include "render/draw_path.h"
 #include "render/texture_upload.h"
 
@@ -65,9 +64,7 @@ const ShowFiles& scanData() {
         case FileKind::Model:
             f.loaded = Load3DS(path);
             break;
-        case FileKind::Music:
-            sound.init(path.c_str()); // each one replaces the one before
-            break;
+        case FileKind::Music: // the caller opens the one that plays
         case FileKind::Other:
             break;
         }

@@ -114,7 +114,7 @@ bool CSound::modulePlaying() const {
 
 void CSound::init(const char* file) {
     path = file; // recorded even without sound, for the authoring modes
-    if (!einit.soundOn || hold) return;
+    if (!einit.soundOn) return;
     open(file);
 }
 

@@ -20,10 +20,6 @@ class CSound {
     bool channel = false;       // playback was started
     std::string path;           // the file that was opened last
 
-    // While set, init() only records the path; refresh() then opens it when
-    // it is another file or the file changed (live reloads).
-    bool hold = false;
-
     void init(const char* path);
     void play();
     void exit();
@@ -39,7 +35,7 @@ class CSound {
     // Playback position in seconds, -1 when no music is open or the decoder
     // cannot tell.
     double position() const;
-    // After a rescan under `hold`: when the recorded path names another file
+    // After a rescan that set `path` (live reloads): when it names another file
     // or the file changed on disk, opens it and plays it from `ms` (paused
     // when `paused`). Returns whether it reopened the music.
     bool refresh(int32_t ms, bool paused);

@@ -3,6 +3,7 @@
 #include "base/timer.h"
 #include "engine/input.h"
 #include "engine/scan.h"
+#include "engine/sound.h"
 #include "render/camera.h"
 #include "render/light.h"
 #include "script/script.h"
@@ -69,7 +70,7 @@ void startShow() {
     openWindow();
     initGlState();
     camera.init();
-    scanData();
+    if (const std::string music = scanData().musicPath(); !music.empty()) sound.init(music.c_str());
     timer.init();
 }
 
