@@ -1,3 +1,10 @@
+// Offline music decoding, in this order:
+//   musicKind          the decoder a file's ending selects
+//   FfmpegSource       MP3 and Ogg Vorbis through FFmpeg: opening with the reason for a
+//                      refusal, decoding, resampling to the caller's rate, mono doubled
+//   ModuleSource       tracker modules through libopenmpt, as the live show plays them
+//   MusicDecoder       open, read, seek (from the start when going back), close
+//   decodeMusic        a whole file into memory
 #include "assets/music_decode.h"
 
 #include "base/text.h"

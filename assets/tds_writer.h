@@ -20,6 +20,11 @@
 // Everything is little-endian, floats are IEEE single precision. Header-only,
 // so the tools, the tests, the benchmarks and the engine can all use it
 // without a library.
+//
+// In this order: the mesh records (tds::Mesh); the chunk encoder
+// (tds::detail); check, encode and write of a file; splitting a large model
+// into objects (tds::split); the grids and sheets the shapes are built from;
+// the shapes (torus, trefoil knot, plane, cube, sphere).
 
 #include <cerrno>
 #include <cmath>

@@ -1,3 +1,10 @@
+// Texture preparation on the CPU, in this order:
+//   PrepareProgress    the rows published to the uploading thread
+//   level sizes        texturePowerOfTwo, textureLevelSize, dctDenominatorFor
+//   area scaling       Span, Taps, spreadRow, AreaScaler: each output pixel the mean of its area
+//   the mip chain      ChainBuilder, RowWindow: each level built as the one above fills
+//   decoding           decodeIntoLevel0, scaleIntoLevel0, buildChain: row by row from libjpeg
+//   entry points       halveRGBA, prepareTexture
 #include "assets/texture_prep.h"
 
 #include <algorithm>

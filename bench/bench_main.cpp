@@ -2,6 +2,9 @@
 // the same work on this machine, the engine's reference (immediate) way
 // measured alongside. Every workload is made in a temporary folder and runs
 // in a fresh process of this program (the engine's state is global).
+//
+// Sections, in this order: frame workloads (Bezier, model, layers, bundled,
+// window), export, start-up (startup, startup_busy, bigphoto), main.
 #include "assets/gfx.h"
 #include "base/config.h"
 #include "base/engine.h"
