@@ -14,16 +14,16 @@
 #include <unistd.h>
 #include <vector>
 
+bool openAtSeconds(const Options& opt, Offscreen& frame) {
+    if (!openOffline(opt, frame)) return false;
+    if (simulateUntil(secondsToMs(opt.seconds))) return true;
+    engine.reportEnd();
+    return false;
+}
+
 int runShot(const Options& opt) {
     Offscreen frame;
-    if (!openOffline(opt, frame)) return 1;
-    const int32_t T = secondsToMs(opt.seconds);
-    // An "end" before T ends the show; the frame at T is drawn even when it
-    // interprets "end".
-    if (!simulateUntil(T)) {
-        engine.reportEnd();
-        return 1;
-    }
+    if (!openAtSeconds(opt, frame)) return 1;
     effect.DrawGLScene();
     std::vector<uint8_t> rgb;
     frame.readRGB(rgb);

@@ -36,6 +36,12 @@ inline bool loadScript(const Options& opt) {
     return loadScript(overridesOf(opt));
 }
 
+// The show loaded offline and played up to the frame at opt.seconds, which is
+// left to the caller: it is a frame of the show even when it interprets
+// "end". False, with one line on stderr, when the show cannot be loaded or an
+// "end" comes before that frame (cli/capture_mode.cpp).
+bool openAtSeconds(const Options& opt, Offscreen& frame);
+
 // The show loaded for an offline mode at the command line's frame rate.
 inline bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets = true,
                         bool* soundOn = nullptr) {

@@ -1,5 +1,3 @@
-#include "base/engine.h"
-#include "base/timer.h"
 #include "cli/json_text.h"
 #include "cli/modes.h"
 #include "cli/scene_json.h"
@@ -13,14 +11,8 @@
 // clock, as one JSON object on stdout.
 int runScenes(const Options& opt) {
     Offscreen frame;
-    if (!openOffline(opt, frame)) return 1;
+    if (!openAtSeconds(opt, frame)) return 1;
     const int32_t until = secondsToMs(opt.seconds);
-    // An "end" before T ends the show; the frame at T is a frame of the show
-    // even when it interprets "end".
-    if (!simulateUntil(until)) {
-        engine.reportEnd();
-        return 1;
-    }
     stepFrame();
 
     nlohmann::ordered_json out;
