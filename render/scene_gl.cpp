@@ -14,7 +14,11 @@
 void loadPerspective() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    glFrustum(-1.33, 1.33, -1.0, 1.0, 1.5, 10000.0);
+    // The frustum's width follows the picture's aspect: exactly 1.33 for the
+    // 4:3 sizes the options give.
+    const double W = einit.screenWidth, H = einit.screenHeight;
+    const double aspect = W > 0 && H > 0 ? (3.0 * W) / (4.0 * H) : 1.0;
+    glFrustum(-1.33 * aspect, 1.33 * aspect, -1.0, 1.0, 1.5, 10000.0);
     camera.render();
 }
 
