@@ -8,7 +8,7 @@ constexpr uint32_t kFullscreenFlag = 0x80000000u;
 constexpr uint32_t kDefaultVideoFlags = 0x80000007u;
 
 // The start-up configuration. The script's options block is its only writer
-// after the defaults; the display set-up (engine/startup.h) stores the window.
+// after the defaults; the display set-up (engine/display.h) stores the window.
 class CInit {
   public:
     uint32_t videoFlags = 0;

@@ -23,7 +23,7 @@ bool openAtSeconds(const Options& opt, Offscreen& frame) {
 
 int runShot(const Options& opt) {
     Offscreen frame;
-    if (!openAtSeconds(opt, frame)) return 1;
+    if (!openAtSeconds(opt, frame)) return offlineFailure(frame);
     effect.DrawGLScene();
     std::vector<uint8_t> rgb;
     frame.readRGB(rgb);
@@ -40,7 +40,7 @@ int runShot(const Options& opt) {
 int runRender(const Options& opt) {
     Offscreen frame;
     bool soundOn = false;
-    if (!openOffline(opt, frame, true, &soundOn)) return 1;
+    if (!openOffline(opt, frame, true, &soundOn)) return offlineFailure(frame);
 
     RenderJob job;
     job.out = opt.out;

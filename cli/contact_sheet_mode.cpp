@@ -81,7 +81,7 @@ struct Sheet {
 // them, in rows of --columns with a time label in each frame's corner.
 int runContactSheet(const Options& opt) {
     Offscreen frame;
-    if (!openOffline(opt, frame)) return 1;
+    if (!openOffline(opt, frame)) return offlineFailure(frame);
     const int w = frame.width, h = frame.height;
     const int32_t every = secondsToMs(opt.every);
     const double cellBytes = 3.0 * (w + gap) * (h + gap), most = (1 << 29) / cellBytes;

@@ -45,8 +45,7 @@ void quitShow() {
 }
 
 int runLive(const Options& opt) {
-    overrides.window = opt.window;
-    overrides.mute = opt.mute;
+    overrides = overridesOf(opt);
     const bool authoring = opt.dev || opt.hasStart;
     startShow();
     if (!authoring) {

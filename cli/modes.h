@@ -26,6 +26,11 @@ inline Overrides overridesOf(const Options& opt) {
     Overrides o;
     o.window = opt.window;
     o.mute = opt.mute;
+    o.display = opt.display;
+    o.modeSwitch = opt.modeSwitch;
+    o.vsync = !opt.noVsync;
+    o.width = opt.width;
+    o.height = opt.height;
     return o;
 }
 
@@ -42,7 +47,12 @@ inline bool loadScript(const Options& opt) {
 // "end" comes before that frame (cli/capture_mode.cpp).
 bool openAtSeconds(const Options& opt, Offscreen& frame);
 
-// The show loaded for an offline mode at the command line's frame rate.
+// The show loaded for an offline mode at the command line's frame rate, in a
+// frame of --size or the script's size. When it fails, the status to exit
+// with: 2 for a --size larger than the OpenGL draws, else 1.
+inline int offlineFailure(const Offscreen& frame) {
+    return frame.tooLarge ? 2 : 1;
+}
 inline bool openOffline(const Options& opt, Offscreen& frame, bool scanAssets = true,
                         bool* soundOn = nullptr) {
     return openOffline(overridesOf(opt), opt.fps, frame, scanAssets, soundOn);

@@ -1,7 +1,10 @@
 #include "cli/options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +75,42 @@ int checkOutput(const std::string& option, const std::string& path, const char* 
     return problem ? refuse(option, "'" + path + "' " + problem) : 0;
 }
 
+// Reads WIDTHxHEIGHT, whole numbers of pixels from 1 up (larger than any
+// OpenGL draws stop at INT_MAX; the frame's opening refuses them).
+int readSize(const std::string& text, int& w, int& h) {
+    auto side = [](const std::string& t, long long& v) {
+        size_t i = t.size() > 1 && t[0] == '-' ? 1 : 0;
+        if (i == t.size()) return false;
+        v = 0;
+        for (size_t k = i; k < t.size(); ++k) {
+            if (t[k] < '0' || t[k] > '9') return false;
+            v = std::min<long long>(v * 10 + (t[k] - '0'), INT_MAX);
+        }
+        if (i) v = -v;
+        return true;
+    };
+    const size_t x = text.find_first_of("xX");
+    long long a = 0, b = 0;
+    if (x == std::string::npos || !side(text.substr(0, x), a) || !side(text.substr(x + 1), b))
+        return refuse("--size",
+                      "'" + text + "' is not WIDTHxHEIGHT: give the size in pixels, as in --size 1920x1080");
+    if (a < 1 || b < 1)
+        return refuse("--size",
+                      text +
+                          " has no pixels: the width and the height are 1 or more, as in --size 1920x1080");
+    w = static_cast<int>(a);
+    h = static_cast<int>(b);
+    return 0;
+}
+
+bool endsWithNoCase(const std::string& text, const char* ending) {
+    const size_t n = std::strlen(ending);
+    if (text.size() < n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != ending[i]) return false;
+    return true;
+}
+
 } // namespace
 
 int parseCommandLine(int argc, char** argv, Options& opt) {
@@ -82,6 +121,14 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     app.add_option("SHOW_DIR", opt.showDir, "Folder that holds data/ (default: the working directory)");
     app.add_flag("--window", opt.window, "Run in a window, whatever the script's options say");
     app.add_flag("--mute", opt.mute, "Play no music, whatever the script's options say");
+    std::string display, size;
+    app.add_option("--display", display, "Live show: the monitor to play on, 0 the first (default 0)")
+        ->type_name("N");
+    app.add_flag("--mode-switch", opt.modeSwitch,
+                 "Live show: full screen in a video mode of the script's size instead of the desktop's own "
+                 "mode (the monitor then scales the picture)");
+    app.add_flag("--no-vsync", opt.noVsync,
+                 "Live show: show each frame at once instead of waiting for the display's refresh");
 
     // The numbers are taken as words and read below, so that a bad one gets a
     // line of its own saying what the option takes.
@@ -121,6 +168,11 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     app.add_option("--every", every, "--timeline, --contact-sheet: seconds between frames (default 5)")
         ->type_name("SECONDS");
     app.add_option("--columns", columns, "--contact-sheet: frames in a row (default 4)")->type_name("N");
+    app.add_option("--size", size,
+                   "--shot, --render, --contact-sheet, --timeline: frames of WIDTHxHEIGHT pixels (default: "
+                   "the script's size); the picture fills the largest rectangle of its own shape, centred, "
+                   "the rest black")
+        ->type_name("WxH");
     app.add_option("--start", start, "Begin the show at SECONDS (live and --render)")->type_name("SECONDS");
     app.add_flag("--progress", opt.progress,
                  "--render: the progress line and a final report on stderr even when it is no terminal");
@@ -205,5 +257,37 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
             return status;
     }
     if (opt.dev) opt.window = true;
+
+    const bool live = opt.mode == Options::Live;
+    const bool draws = opt.mode == Options::Shot || opt.mode == Options::Render ||
+                       opt.mode == Options::ContactSheet || opt.mode == Options::Timeline;
+    if (app.count("--size")) {
+        if (!draws)
+            return refuse("--size", "only --shot, --render, --contact-sheet and --timeline draw frames of a "
+                                    "size; the live show fills its screen or window");
+        if ((status = readSize(size, opt.width, opt.height))) return status;
+        // H.264 in 4:2:0 keeps one colour sample for each 2 x 2 pixels.
+        if (opt.mode == Options::Render &&
+            (endsWithNoCase(opt.out, ".mp4") || endsWithNoCase(opt.out, ".mkv")) &&
+            (opt.width % 2 || opt.height % 2))
+            return refuse("--size",
+                          size + ": H.264 video (.mp4, .mkv) takes only even widths and heights: give " +
+                              std::to_string(opt.width & ~1 ? opt.width & ~1 : 2) + "x" +
+                              std::to_string(opt.height & ~1 ? opt.height & ~1 : 2) +
+                              ", or a .webm file, which takes any size");
+    }
+    const char* liveOnly = app.count("--display") ? "--display"
+                           : opt.modeSwitch       ? "--mode-switch"
+                           : opt.noVsync          ? "--no-vsync"
+                                                  : nullptr;
+    if (liveOnly && !live)
+        return refuse(liveOnly, "only the live show opens a display; the other modes draw offscreen");
+    if (app.count("--display") &&
+        (status = readRange("--display", display, 0, 1000, true,
+                            "is no display: give its number, 0 for the first", opt.display)))
+        return status;
+    if (opt.modeSwitch && opt.window)
+        return refuse("--mode-switch", std::string("changes the video mode for full screen, and ") +
+                                           (opt.dev ? "--dev" : "--window") + " plays in a window");
     return -1;
 }

@@ -24,6 +24,10 @@ struct Options {
     std::string newDir;      // new DIR
     double every = 5;        // --timeline, --contact-sheet: seconds between frames
     int columns = 4;         // --contact-sheet
+    int width = 0, height = 0; // --size: frames of that size (0: the script's)
+    int display = 0;           // --display (the live show)
+    bool modeSwitch = false;   // --mode-switch
+    bool noVsync = false;      // --no-vsync
 };
 
 // Parses argv. Returns -1 to go on, or the exit status when the program is

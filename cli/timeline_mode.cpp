@@ -44,12 +44,13 @@ std::string base64(const uint8_t* data, size_t size) {
 }
 
 // A frame scaled down to thumbnail size (each pixel the average of the area
-// it covers) as PNG bytes; empty when libpng fails.
+// it covers) as PNG bytes; empty when libpng fails. Frames drawn at a size of
+// their own (--size) are thumbnails as they are.
 class Thumbnailer {
   public:
-    Thumbnailer(int w, int h) : w(w), h(h) {
-        tw = std::min(w, thumbWidth);
-        th = std::max(1, static_cast<int>(static_cast<long>(h) * tw / w));
+    Thumbnailer(int w, int h, bool asDrawn) : w(w), h(h) {
+        tw = asDrawn ? w : std::min(w, thumbWidth);
+        th = asDrawn ? h : std::max(1, static_cast<int>(static_cast<long>(h) * tw / w));
     }
     int width() const { return tw; }
     int height() const { return th; }
@@ -177,7 +178,7 @@ bool writeFile(const std::string& path, const std::string& bytes, std::string& e
 // --timeline FILE.html: the whole show on one self-contained page.
 int runTimeline(const Options& opt) {
     Offscreen frame;
-    if (!openOffline(opt, frame)) return 1;
+    if (!openOffline(opt, frame)) return offlineFailure(frame);
     const int32_t every = secondsToMs(opt.every);
     const Survey survey = surveyShow(static_cast<int64_t>(every) * maxThumbs - 1);
     if (!survey.complete) {
@@ -191,7 +192,7 @@ int runTimeline(const Options& opt) {
     const std::vector<int32_t> times = everyTimes(survey.end, every);
 
     std::string thumbs;
-    Thumbnailer thumbnailer(frame.width, frame.height);
+    Thumbnailer thumbnailer(frame.width, frame.height, opt.width > 0);
     drawFrames(times, opt.fps, frame, [&](int32_t t, const std::vector<uint8_t>& rgb) {
         const std::vector<uint8_t> png = thumbnailer.png(rgb);
         const std::string label = secondsText(t);

@@ -96,6 +96,9 @@ bool CDev::key(SDL_Keycode sym, uint16_t mod) {
     case SDLK_HOME:
         restart();
         break;
+    case SDLK_F11:
+        toggleFullScreen();
+        break;
     default:
         break;
     }

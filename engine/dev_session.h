@@ -14,7 +14,8 @@ class CDev {
     bool paused = false; // clock and music held
     uint32_t (*ticks)() = SDL_GetTicks;
 
-    // What a key press does; returns false for the keys that quit.
+    // What a key press does (F11: between the window and full screen);
+    // returns false for the keys that quit.
     bool key(SDL_Keycode sym, uint16_t mod);
     // The dev loop's event handling: every pending event; false to quit.
     bool handle(const SDL_Event& e);

@@ -5,6 +5,7 @@
 #include "engine/scan.h"
 #include "engine/startup.h"
 #include "render/camera.h"
+#include "render/effect.h"
 
 #include <cstdio>
 
@@ -17,10 +18,15 @@ bool openOffline(const Overrides& o, int fps, Offscreen& frame, bool scanAssets,
 bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets) {
     einit.soundOn = 0; // offline modes never open the audio device
     std::string err;
-    if (!frame.open(einit.screenWidth, einit.screenHeight, err)) {
-        std::fprintf(stderr, "tamarack: %s\n", err.c_str());
+    const bool sized = overrides.width > 0 && overrides.height > 0;
+    if (!frame.open(sized ? overrides.width : einit.screenWidth,
+                    sized ? overrides.height : einit.screenHeight, err)) {
+        std::fprintf(stderr, "tamarack: %s%s\n", frame.tooLarge ? "--size: " : "", err.c_str());
         return false;
     }
+    // The picture keeps the script's size; the frame scales it to its own.
+    effect.outputWidth = frame.width;
+    effect.outputHeight = frame.height;
     initGlState();
     camera.init();
     if (scanAssets) scanData();

@@ -18,7 +18,8 @@ bool Offscreen::open(int w, int h, std::string& err) {
     }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    window = SDL_CreateWindow("Tamarack", 0, 0, w, h, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    // The frame is drawn into the framebuffer object; the window only carries the context.
+    window = SDL_CreateWindow("Tamarack", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
         err = std::string("cannot create an offscreen window: ") + SDL_GetError();
         return false;
@@ -28,6 +29,43 @@ bool Offscreen::open(int w, int h, std::string& err) {
         err = std::string("cannot create an OpenGL context: ") + SDL_GetError();
         close();
         return false;
+    }
+    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    packInvert = extensions && std::strstr(extensions, "GL_MESA_pack_invert");
+    if (resize(w, h, err)) return true;
+    close();
+    return false;
+}
+
+// The largest frame this OpenGL draws: its viewport and renderbuffer limits.
+static bool drawable(int w, int h, std::string& err) {
+    GLint viewport[2] = {0, 0}, renderbuffer = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    const std::string size = std::to_string(w) + "x" + std::to_string(h);
+    if (w > viewport[0] || h > viewport[1]) {
+        err = size + " is larger than this OpenGL draws: its largest viewport (GL_MAX_VIEWPORT_DIMS) is " +
+              std::to_string(viewport[0]) + "x" + std::to_string(viewport[1]);
+        return false;
+    }
+    if (w > renderbuffer || h > renderbuffer) {
+        err = size +
+              " is larger than this OpenGL draws: its largest renderbuffer (GL_MAX_RENDERBUFFER_SIZE) is " +
+              std::to_string(renderbuffer) + "x" + std::to_string(renderbuffer);
+        return false;
+    }
+    return true;
+}
+
+bool Offscreen::resize(int w, int h, std::string& err) {
+    tooLarge = !drawable(w, h, err);
+    if (tooLarge) return false;
+    if (fbo) {
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteFramebuffers(1, &fbo);
+        glDeleteRenderbuffers(1, &colorBuffer);
+        glDeleteRenderbuffers(1, &depthBuffer);
+        fbo = colorBuffer = depthBuffer = 0;
     }
     width = w;
     height = h;
@@ -42,15 +80,13 @@ bool Offscreen::open(int w, int h, std::string& err) {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthBuffer);
     if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-        err = "the offscreen framebuffer is incomplete";
-        close();
+        err =
+            "the offscreen framebuffer of " + std::to_string(w) + "x" + std::to_string(h) + " is incomplete";
         return false;
     }
     glDrawBuffer(GL_COLOR_ATTACHMENT0);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glViewport(0, 0, w, h);
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    packInvert = extensions && std::strstr(extensions, "GL_MESA_pack_invert");
     flipRow.resize(static_cast<size_t>(w) * 3);
     return true;
 }

@@ -1,10 +1,18 @@
 #pragma once
+#include "engine/display.h"
 
-// Command-line switches that win over the script's options.
+// Command-line switches that win over the script's options, and the choices
+// of the display and the frame size that the script does not make.
 struct Overrides {
     bool window = false; // --window
     bool mute = false;   // --mute
     void apply() const;  // onto einit, after the options pass
+
+    int display = 0;         // --display: the monitor, 0 the first
+    bool modeSwitch = false; // --mode-switch: full screen in a video mode of the script's size
+    bool vsync = true;       // swaps wait for the display (off: --no-vsync)
+    // --size: the offline frame's size; 0: the script's screen size.
+    int width = 0, height = 0;
 };
 
 extern Overrides overrides;
@@ -22,10 +30,3 @@ bool loadScript(const Overrides& o);
 // (status 1 when it cannot be opened), the window, the GL state, the camera,
 // the scan of data/ and the clock.
 void startShow();
-// Display set-up of the live show: the window and its GL context.
-void openWindow();
-// The fixed GL state every frame relies on.
-void initGlState();
-
-// Releases the GL context and the window of the live show.
-void closeDisplay();

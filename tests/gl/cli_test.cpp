@@ -49,6 +49,16 @@ TEST(CommandLine, BadValuesGetOneLineSayingWhatIsAllowed) {
         {{"--shot", "5", "."}, "tamarack: --shot: '.' must end in .png"},
         {{"--shot", "5", "x.jpg"}, "tamarack: --shot: 'x.jpg' must end in .png"},
         {{"--shot", "5", "dir.png"}, "tamarack: --shot: 'dir.png' is a folder"},
+        {{"--shot", "5", "a.png", "--size", "1920"}, "tamarack: --size: '1920' is not WIDTHxHEIGHT"},
+        {{"--render", "out", "--size", "640x0"}, "tamarack: --size: 640x0 has no pixels"},
+        {{"--contact-sheet", "a.png", "--size", "-640x480"}, "tamarack: --size: -640x480 has no pixels"},
+        {{"--render", "out.mp4", "--size", "1001x600"},
+         "tamarack: --size: 1001x600: H.264 video (.mp4, .mkv) takes only even widths and heights: give "
+         "1000x600"},
+        {{"--size", "800x600"}, "tamarack: --size: only --shot, --render, --contact-sheet and --timeline"},
+        {{"--shot", "5", "a.png", "--no-vsync"}, "tamarack: --no-vsync: only the live show"},
+        {{"--display", "x"}, "tamarack: --display: x is no display"},
+        {{"--window", "--mode-switch"}, "tamarack: --mode-switch: changes the video mode for full screen"},
     };
     for (const auto& [args, head] : cases) {
         const RunResult r = runTamarack(args, cwd.dir());

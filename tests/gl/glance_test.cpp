@@ -276,6 +276,37 @@ TEST(ContactSheet, CellsAreTheShotFramesApartFromTheLabel) {
     }
 }
 
+// --size: the sheet's cells and the page's frames are drawn at that size as
+// --shot --size draws them.
+TEST(GlanceModes, SizeGivesTheFramesOfTheSheetAndThePage) {
+    TempShow show;
+    writeKnownShow(show);
+    ASSERT_EQ(
+        runTamarack({"--contact-sheet", "sheet.png", "--every", "2", "--size", "320x180", "."}, show.dir())
+            .status,
+        0);
+    ASSERT_EQ(runTamarack({"--shot", "2", "shot.png", "--size", "320x180", "."}, show.dir()).status, 0);
+    const Image sheet = readPNG(show.dir() + "/sheet.png"), shot = readPNG(show.dir() + "/shot.png");
+    ASSERT_EQ(sheet.width, 4 * 324 + 4); // 0, 2, 4 and 6 s
+    ASSERT_EQ(sheet.height, 184 + 4);
+    int differ = 0;
+    for (int y = 30; y < 180; ++y) // below the label
+        for (int x = 0; x < 320; ++x)
+            differ += sheet.at(4 + 324 + x, 4 + y) != shot.at(x, y);
+    EXPECT_EQ(differ, 0);
+
+    timelineData(show.dir(), {"--size", "320x180"});
+    const std::string page = readFile(show.dir() + "/t.html");
+    size_t thumbs = 0;
+    for (size_t at = page.find("<img width=\""); at != std::string::npos;
+         at = page.find("<img width=\"", at + 1)) {
+        const std::string want = "<img width=\"320\" height=\"180\" ";
+        EXPECT_EQ(page.compare(at, want.size(), want), 0) << page.substr(at, 40);
+        ++thumbs;
+    }
+    EXPECT_EQ(thumbs, 2u); // 0 and 5 s
+}
+
 TEST(GlanceModes, RefuseWhatShotRefuses) {
     TempShow show;
     writeKnownShow(show);
