@@ -5,9 +5,15 @@
  *   tamarack-xclose --escape WINDOW_ID   an Escape press and release
  *   tamarack-xclose --motion WINDOW_ID   2,000 pointer motions
  *   tamarack-xclose --find PID           prints the id of the mapped window of
- *                                        process PID, waiting up to 10 s */
+ *                                        process PID, waiting up to 10 s
+ *   tamarack-xclose --windows            prints "ID X Y WIDTH HEIGHT" for each mapped
+ *                                        top-level window, X and Y on the screen
+ *   tamarack-xclose --grab FILE.ppm      writes what the screen shows (binary PPM) half
+ *                                        a second after it first shows anything but
+ *                                        black (waiting up to 30 s for that) */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -40,14 +46,71 @@ static Window find(Display* d, unsigned long pid) {
     return found;
 }
 
+static int listWindows(Display* d) {
+    Window root, parent, *kids = NULL;
+    unsigned int n = 0;
+    XQueryTree(d, DefaultRootWindow(d), &root, &parent, &kids, &n);
+    for (unsigned int i = 0; i < n; ++i) {
+        XWindowAttributes a;
+        int x, y;
+        Window child;
+        if (!XGetWindowAttributes(d, kids[i], &a) || a.map_state != IsViewable) continue;
+        XTranslateCoordinates(d, kids[i], root, 0, 0, &x, &y, &child);
+        printf("%lu %d %d %d %d\n", (unsigned long)kids[i], x, y, a.width, a.height);
+    }
+    if (kids) XFree(kids);
+    return 0;
+}
+
+static int lit(XImage* img, int w, int h) {
+    for (int y = 0; y < h; y += 2)
+        for (int x = 0; x < w; x += 2)
+            if (XGetPixel(img, x, y) & 0xffffff) return 1;
+    return 0;
+}
+
+static int grab(Display* d, const char* path) {
+    XWindowAttributes a;
+    XGetWindowAttributes(d, DefaultRootWindow(d), &a);
+    XImage* img = NULL;
+    for (int tries = 0; tries < 300; ++tries, usleep(100000)) {
+        img = XGetImage(d, DefaultRootWindow(d), 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+        if (!img || lit(img, a.width, a.height)) break;
+        XDestroyImage(img);
+        img = NULL;
+    }
+    if (img) { /* a few frames later, whole */
+        XDestroyImage(img);
+        usleep(500000);
+        img = XGetImage(d, DefaultRootWindow(d), 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+    }
+    FILE* f = img ? fopen(path, "wb") : NULL;
+    if (!f) return 1;
+    fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            const unsigned long p = XGetPixel(img, x, y);
+            const unsigned char rgb[3] = {(unsigned char)((p & img->red_mask) >> 16),
+                                          (unsigned char)((p & img->green_mask) >> 8),
+                                          (unsigned char)(p & img->blue_mask)};
+            fwrite(rgb, 1, 3, f);
+        }
+    XDestroyImage(img);
+    return fclose(f) != 0;
+}
+
 int main(int argc, char** argv) {
     const char* what = argc == 3 ? argv[1] : "--close";
     Display* d = argc == 2 || argc == 3 ? XOpenDisplay(NULL) : NULL;
     if (!d) {
-        fprintf(stderr, "usage: tamarack-xclose [--close|--escape|--motion] WINDOW_ID | --find PID\n");
+        fprintf(stderr,
+                "usage: tamarack-xclose [--close|--escape|--motion] WINDOW_ID | --find PID | --windows | "
+                "--grab FILE.ppm\n");
         return 2;
     }
     XSetErrorHandler(ignore);
+    if (!strcmp(argv[1], "--windows")) return listWindows(d);
+    if (!strcmp(what, "--grab")) return grab(d, argv[2]);
     const unsigned long id = strtoul(argv[argc - 1], NULL, 0);
     XEvent e;
     memset(&e, 0, sizeof e);
