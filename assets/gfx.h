@@ -88,7 +88,6 @@ int getObjectNum(std::string name);
 object_type* getObject(int index); // nullptr when there is none
 
 bool Load3DS(std::string path);
-long filelength(int fd);
 // What reading a 3DS file found: the object blocks read whole, and why the
 // file could not be read to its end (empty when it could).
 struct Read3DS {

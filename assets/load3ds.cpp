@@ -12,13 +12,14 @@ VECTOR tmpXYZ;
 polygon_type tmppolygon;
 mapcoord_type tmpmapcoord;
 
-long filelength(int fd) {
-    struct stat st;
-    if (fstat(fd, &st) != 0) return 0;
-    return static_cast<long>(st.st_size);
-}
-
 namespace {
+
+// The size of an open file as the file system reports it, 0 when it cannot.
+size_t openFileSize(std::FILE* f) {
+    struct stat st;
+    if (fstat(fileno(f), &st) != 0 || st.st_size < 0) return 0;
+    return static_cast<size_t>(st.st_size);
+}
 
 // A little-endian reader over the file's bytes. Every read checks what is
 // left, so nothing is ever read beyond the end.
@@ -248,7 +249,7 @@ bool Load3DS(std::string path) {
         if (fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
             err = EISDIR;
         } else {
-            bytes.resize(static_cast<size_t>(std::max(filelength(fileno(f)), 0L)));
+            bytes.resize(openFileSize(f));
             bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
             if (std::ferror(f)) err = errno;
         }

@@ -16,7 +16,8 @@
 // a set-user-ID start, or a sanitizer's allocator. It then keeps blocks below
 // 32 MiB in the C library's heap, where they lie in whole huge pages, instead
 // of separate mappings that start and end on small pages. Call it first in
-// main, before any thread, output or library start-up.
+// main, before any thread, output or library start-up. On Windows, which has
+// no transparent huge pages, it does nothing (huge_pages_windows.cpp).
 void useHugePages(char** argv);
 
 // The GLIBC_TUNABLES value to run again with, given the kernel's mode line
