@@ -2,7 +2,8 @@
 # Installs every Debian package that building, running and testing Tamarack need,
 # on Debian 12 (bookworm) and Debian 13 (trixie): the names below exist on both;
 # "a|b" names alternatives, of which the first one installed counts, else the
-# first one apt offers.
+# first one apt offers. Given package names as arguments, it installs those
+# instead, the same way (tools/build-windows.sh names its cross tools so).
 # Quiet and idempotent: packages already present are not touched, and apt is only
 # asked when something is missing. When another program holds apt's lock (an
 # unattended upgrade, say), it waits for it, up to 5 minutes, and says so once.
@@ -24,6 +25,7 @@ packages=(
   file dpkg-dev man-db
   chromium
 )
+[ $# -eq 0 ] || packages=("$@")
 
 installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # tools/install-deps.sh against stand-ins for dpkg-query, apt-get and apt-cache: nothing asked when all
-# is there; a busy lock waited for and said once; alternatives resolved; a held lock ends the wait.
+# is there; a busy lock waited for and said once; alternatives resolved; a held lock ends the wait;
+# packages named as arguments installed in place of the list.
 set -u
 source_dir=$2
 stubs=$(mktemp -d)
@@ -52,4 +53,11 @@ grep -qx 'install -y -qq --no-install-recommends libassimp-dev libclang-rt-19-de
 run 1000 "libassimp-dev" "libassimp-dev" TAMARACK_APT_LOCK_WAIT=1 && fail "status 0 with the lock held for ever"
 grep -q 'Could not get lock' "$stubs/err" || fail "apt's message not shown: $(cat "$stubs/err")"
 grep -q '^install' "$stubs/log" && fail "installed while the lock was held"
+
+rm -f "$stubs/log"
+echo 0 >"$stubs/busy"
+env PATH="$stubs:$PATH" STUBS="$stubs" MISSING="nasm libassimp-dev" OFFERED="nasm" \
+  bash "$source_dir/tools/install-deps.sh" nasm zip 2>"$stubs/err" || fail "status $? for named packages"
+grep -qx 'install -y -qq --no-install-recommends nasm' "$stubs/log" ||
+  fail "named packages not installed alone: $(cat "$stubs/log")"
 echo "install-deps: ok"
