@@ -1,34 +1,24 @@
 #!/usr/bin/env bash
-# Builds the player for 64-bit Windows on Debian, by cross-compiling with
-# mingw-w64, and packs it in a zip: tamarack.exe, the DLLs it needs, the
-# bundled show, the README and WINDOWS.txt.
-#
-#   tools/build-windows.sh            the libraries (once), tamarack.exe and the zip
-#   tools/build-windows.sh --deps     the libraries only
+# The Windows build's libraries, cross-built on Debian with mingw-w64 (64-bit
+# Windows): SDL2, SDL2_mixer, libjpeg-turbo, libpng, zlib, libopenmpt and
+# FFmpeg (with x264, libvpx and Opus), and the CLI11 and nlohmann-json
+# headers. Usage: tools/build-windows.sh
 #
 # The libraries are Debian's own sources (apt-get source), cross-built once
 # into a prefix outside the source tree and reused while it is there:
 # TAMARACK_WINDOWS_DEPS, default ~/.cache/tamarack/windows-deps. Each library
 # is rebuilt only when its Debian version or its recipe below changes. The
-# program is built in build-windows/ (TAMARACK_WINDOWS_BUILD to change it).
-# The long builds run at the lowest priority (nice 19) and print their times.
+# long builds run at the lowest priority (nice 19) and print their times.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-
-deps_only=0
-case "${1:-}" in
---deps) deps_only=1 ;;
-"") ;;
-*)
-  echo "usage: tools/build-windows.sh [--deps]" >&2
+if [ $# -ne 0 ]; then
+  echo "usage: tools/build-windows.sh" >&2
   exit 2
-  ;;
-esac
+fi
 
 host=x86_64-w64-mingw32
 prefix=${TAMARACK_WINDOWS_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/tamarack/windows-deps}
-build=${TAMARACK_WINDOWS_BUILD:-$root/build-windows}
 jobs=$(nproc)
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -44,7 +34,8 @@ tools/install-deps.sh gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binu
 # apt-get source needs a deb-src entry. Where there is none, one is added for
 # each of the machine's Debian entries (same URIs, suites, components and
 # keyring), in one file of its own.
-debsrc_file=/etc/apt/sources.list.d/tamarack-deb-src.sources
+apt_etc=${TAMARACK_APT_ETC:-/etc/apt}
+debsrc_file=$apt_etc/sources.list.d/tamarack-deb-src.sources
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
 ensure_deb_src() {
   apt-cache showsrc zlib >/dev/null 2>&1 && return 0
@@ -56,7 +47,7 @@ ensure_deb_src() {
   # deb822 stanzas whose suites are this release's, as deb-src; then the
   # one-line entries of sources.list and *.list.
   entries=$(
-    for f in /etc/apt/sources.list.d/*.sources; do
+    for f in "$apt_etc"/sources.list.d/*.sources; do
       [ -f "$f" ] || continue
       awk -v rel="$codename" '
         function flush() {
@@ -72,10 +63,10 @@ ensure_deb_src() {
     done
   )
   local lines
-  lines=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
+  lines=$(cat "$apt_etc"/sources.list "$apt_etc"/sources.list.d/*.list 2>/dev/null |
     awk -v rel="$codename" '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ ("^" rel)) { $1 = "deb-src"; print; break } }' || true)
   if [ -z "$entries" ] && [ -z "$lines" ]; then
-    say "no Debian entry for $codename in /etc/apt to make a deb-src entry from"
+    say "no Debian entry for $codename in $apt_etc to make a deb-src entry from"
     exit 1
   fi
   say "adding deb-src entries to $debsrc_file, so that apt-get source can fetch Debian's sources"
@@ -318,4 +309,3 @@ library opus opus
 library ffmpeg ffmpeg x264 libvpx opus
 library headers -
 say "libraries for Windows in $prefix ($((SECONDS - deps_start)) s)"
-[ $deps_only -eq 1 ] && exit 0
