@@ -253,9 +253,21 @@ build_headers() {
 }
 headers_version() { dpkg-query -W -f='${Version} ' libcli11-dev nlohmann-json3-dev | sed 's/ $//; s/ /+/'; }
 
+# The CPU seconds that this script's finished children have used so far
+# (user and system): the measure of a build that does not depend on how busy
+# the machine is.
+cpu_now=0
+child_cpu() { # sets cpu_now; "times" runs in this shell, not in a subshell that has no children
+  times >"$logs/.times"
+  cpu_now=$(awk 'NR == 2 {
+    n = 0
+    for (i = 1; i <= 2; i++) { split($i, p, /[ms]/); n += p[1] * 60 + p[2] }
+    printf "%d\n", n
+  }' "$logs/.times")
+}
+
 # Builds library NAME from Debian source PACKAGE (none for the headers) unless
 # its stamp is current; DEPS are the libraries it links.
-total_built=0
 library() {
   local name=$1 package=$2
   shift 2
@@ -269,7 +281,9 @@ library() {
   if [ -f "$stamps/$name" ] && [ "$(awk '{ print $2 }' "$stamps/$name")" = "$digest" ]; then
     return 0
   fi
-  local start=$SECONDS log=$logs/$name.log
+  local start=$SECONDS cpu log=$logs/$name.log
+  child_cpu
+  cpu=$cpu_now
   if [ "$package" = - ]; then version=$(headers_version); else fetch "$package"; fi
   say "building $name${version:+ $version} for Windows (log: $log)"
   # In a subshell of its own that stops at the first failing command (an
@@ -289,14 +303,15 @@ library() {
   fi
   rm -rf "$work"
   echo "$version $digest" >"$stamps/$name"
-  local took=$((SECONDS - start))
-  total_built=$((total_built + took))
-  say "built $name in $took s"
+  child_cpu
+  say "built $name in $((SECONDS - start)) s (CPU $((cpu_now - cpu)) s)"
 }
 
 ensure_deb_src
 mkdir -p "$prefix" "$logs" "$stamps"
 deps_start=$SECONDS
+child_cpu
+deps_cpu=$cpu_now
 library zlib zlib
 library libpng1.6 libpng1.6 zlib
 library libjpeg-turbo libjpeg-turbo
@@ -308,4 +323,5 @@ library libvpx libvpx
 library opus opus
 library ffmpeg ffmpeg x264 libvpx opus
 library headers -
-say "libraries for Windows in $prefix ($((SECONDS - deps_start)) s)"
+child_cpu
+say "libraries for Windows in $prefix ($((SECONDS - deps_start)) s, CPU $((cpu_now - deps_cpu)) s)"
