@@ -206,11 +206,18 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         (status = readRange("--fps", fps, 1, 1000, true,
                             "is not a frame rate: write a whole number from 1 to 1000", opt.fps)))
         return status;
-    if (app.count("--every") &&
-        (status =
-             readRange("--every", every, 0.0005, 1e6, false,
-                       "is no time between frames: give seconds from 0.001 up, as in --every 5", opt.every)))
-        return status;
+    if (app.count("--every")) {
+        // Frames fall on the show clock's milliseconds: less than one would
+        // round to a millisecond (0.0005) or to none at all.
+        double seconds = 0;
+        if (number(every, seconds) && seconds > 0 && seconds < 0.001)
+            return refuse("--every", every + " is less than a millisecond, the show clock's step: give "
+                                             "seconds from 0.001 up, as in --every 5");
+        if ((status = readRange("--every", every, 0.001, 1e6, false,
+                                "is no time between frames: give seconds from 0.001 up, as in --every 5",
+                                opt.every)))
+            return status;
+    }
     if (app.count("--columns") &&
         (status =
              readRange("--columns", columns, 1, 1000, true,

@@ -4,6 +4,7 @@
 #include "engine/scan.h"
 #include "engine/sound.h"
 #include "render/camera.h"
+#include "script/check.h"
 #include "script/script.h"
 
 #include <cstdio>
@@ -32,26 +33,32 @@ bool loadScript(const Overrides& o) {
     return openScript();
 }
 
-// The show plays as the script says, however broken; one line before the
-// window opens says why it may show nothing.
-static void reportScriptErrors() {
-    int errors = 0;
-    for (const Diagnostic& d : script.diagnostics)
-        errors += d.severity == Diagnostic::Error;
+// The show plays as the script says, however broken; one line before it
+// starts says why it may show nothing. The errors are those --check reports,
+// counted the same: the script's, its commands' (read against what the scan
+// registered) and its files'.
+static void reportShowErrors() {
+    int errors = 0, inScript = 0;
+    for (const Diagnostic& d : checkShow()) {
+        if (d.severity != Diagnostic::Error) continue;
+        ++errors;
+        inScript += d.file == kScriptPath;
+    }
     if (errors > 0)
         std::fprintf(stderr,
                      "tamarack: %s has %d error%s; the show may draw nothing; run 'tamarack "
                      "--check' to see them\n",
-                     kScriptPath, errors, errors == 1 ? "" : "s");
+                     inScript == errors ? kScriptPath : "data/", errors, errors == 1 ? "" : "s");
 }
 
 void startShow() {
     einit.defaults();
     if (!openScript()) std::exit(1);
-    reportScriptErrors();
     openWindow();
     initGlState();
     camera.init();
-    if (const std::string music = scanData().musicPath(); !music.empty()) sound.init(music.c_str());
+    const std::string music = scanData().musicPath();
+    reportShowErrors();
+    if (!music.empty()) sound.init(music.c_str());
     timer.init();
 }

@@ -322,6 +322,14 @@ TEST(GlanceModes, RefuseWhatShotRefuses) {
         {{"--timeline", "x.txt", "."}, 2, "tamarack: --timeline: 'x.txt' must end in .html or .htm"},
         {{"--contact-sheet", "old.png", "."}, 2, "tamarack: --contact-sheet: 'old.png' is a folder"},
         {{"--timeline", "x.html", "--every", "0", "."}, 2, "tamarack: --every: 0 is no time between frames"},
+        // Less than a millisecond, whatever the show's length.
+        {{"--timeline", "x.html", "--every", "0.0005", "."},
+         2,
+         "tamarack: --every: 0.0005 is less than a millisecond, the show clock's step: give seconds from "
+         "0.001"},
+        {{"--contact-sheet", "x.png", "--every", "0.0009", "."},
+         2,
+         "tamarack: --every: 0.0009 is less than a millisecond"},
         {{"--timeline", "x.html", "--every", "0.001", "."},
          2,
          "tamarack: --timeline: the show runs longer than 1 s; a frame every 0.001 s gives more than 1000"},
