@@ -10,6 +10,10 @@
 
 namespace {
 
+std::string quotedName(const std::string& name) {
+    return "'" + name + "'";
+}
+
 void warn(std::vector<Diagnostic>& out, const std::string& path, const std::string& message) {
     out.push_back(Diagnostic{Diagnostic::Warning, path, 0, message});
 }
@@ -35,13 +39,45 @@ void checkFiles(const ShowFiles& files, std::vector<Diagnostic>& out) {
             warn(out, "data/" + f.name, "data/" + f.name + " " + f.why);
 }
 
+// A name of `limit` characters or fewer from `name`: its stem shortened, its
+// ending kept.
+std::string fittingName(const std::string& name, size_t limit) {
+    const size_t dot = name.rfind('.');
+    const std::string ending = dot == std::string::npos ? "" : name.substr(dot);
+    const std::string stem = name.substr(0, dot);
+    if (name.size() <= limit) return name;
+    return stem.substr(0, limit > ending.size() ? limit - ending.size() : 1) + ending;
+}
+
 // Models whose own texture is not loaded: they draw without it, in white.
 void checkModelTextures(const ShowFiles& files, std::vector<Diagnostic>& out) {
     for (object_type* o = gfx.objects; o; o = o->next) {
-        const std::string texture(o->textureName, strnlen(o->textureName, sizeof o->textureName));
+        const size_t stored = strnlen(o->textureName, sizeof o->textureName);
+        const std::string texture(o->textureName, stored);
         if (texture.empty() || ownTextureId(*o) >= 0) continue;
         std::string message = "the model's texture '" + texture + "'" +
                               " is not loaded, so the model draws white (untextured): ";
+        if (stored == sizeof o->textureName) {
+            // The field holds 20 bytes and no end: the model was written with
+            // a longer name, which no file can match.
+            std::string longer; // the file whose name begins with the stored bytes
+            for (const ShowFile& f : files.files)
+                if (f.name.size() > stored && lowered(f.name.substr(0, stored)) == lowered(texture))
+                    longer = f.name;
+            const std::string fits =
+                fittingName(longer.empty() ? texture.substr(0, texture.rfind('.')) + ".jpg" : longer, 19);
+            message = "the model's texture is stored as '" + texture +
+                      "', the first 20 bytes of a longer name" +
+                      (longer.empty() ? "" : " (" + longer + "?)") +
+                      ", so no picture matches it and the model draws white (untextured): the model's "
+                      "texture name holds 19 characters at most; name the picture " +
+                      quotedName(fits) +
+                      " in data/ and in the model's material, or give the commands "
+                      "that draw it 'mask " +
+                      fits + "'";
+            warn(out, "data/" + o->name, message);
+            continue;
+        }
         const size_t dot = texture.rfind('.');
         const std::string ending = dot == std::string::npos ? "" : lowered(texture.substr(dot));
         std::string onDisk; // a file of that name, whatever its case
@@ -49,7 +85,10 @@ void checkModelTextures(const ShowFiles& files, std::vector<Diagnostic>& out) {
             if (lowered(f.name) == lowered(texture)) onDisk = f.name;
         const std::string jpeg = texture.substr(0, dot) + ".jpg";
         const std::string mask = ", or give the commands that draw it 'mask " + jpeg + "'";
-        if (ending != ".jpg" && ending != ".jpeg")
+        if (ending == ".jpeg")
+            message += "only pictures ending in .jpg or .JPG are loaded; rename the file data/" + jpeg +
+                       " and name that file in the model's material" + mask;
+        else if (ending != ".jpg")
             message += "only JPEG pictures are loaded; convert the picture to JPEG as data/" + jpeg +
                        " and name that file in the model's material" + mask;
         else if (!onDisk.empty())
@@ -69,8 +108,9 @@ void checkOrientation(std::vector<Diagnostic>& out) {
         if (o < 2) continue;
         warn(out, path,
              "the picture's EXIF orientation is " + std::to_string(o) + " (" + orientationWords(o) +
-                 "), but the show draws it as stored: turn the file " + "itself, e.g. 'jpegtran -copy none " +
-                 orientationTransform(o) + " " + path + " > upright.jpg', and use that file in its place");
+                 "), but the show draws it as stored: turn the file " +
+                 "itself, e.g. 'jpegtran -copy none -trim " + orientationTransform(o) + " " + path +
+                 " > upright.jpg', and use that file in its place");
     }
 }
 

@@ -27,6 +27,10 @@ std::string notLoaded(const std::string& name) {
     case FileKind::Other:
         break;
     }
+    if (lowerExtension(name) == "jpeg")
+        return "is not loaded: it is a JPEG picture, but only the endings \".jpg\" and \".JPG\" are read: "
+               "rename it '" +
+               name.substr(0, name.size() - 5) + ".jpg'";
     return "is not loaded: only .jpg/.JPG, .3ds and music endings are (.mp3, .ogg, .xm, .it, all small or "
            "all "
            "capital): convert it or move it out of data/";

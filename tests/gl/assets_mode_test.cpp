@@ -141,3 +141,37 @@ TEST(AssetsMode, RealFilesDrawAndCheckAsTheyShould) {
         "stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg\n"
         "1 errors, 1 warnings\n");
 }
+
+// A texture name of 20 characters or more comes out of the model cut to its
+// 20-byte field: --check reports it as stored and names a picture that fits,
+// and with that name in the model and in data/ the model wears its picture.
+TEST(AssetsMode, ALongTextureNameIsReportedAsStoredWithANameThatFits) {
+    const tds::Mesh quad{"quad",
+                         "Rock07-Base-Diffuse.jpg",
+                         {{-0.6f, -0.6f, -5}, {0.6f, -0.6f, -5}, {0.6f, 0.6f, -5}, {-0.6f, 0.6f, -5}},
+                         {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                         {{0, 1, 2}, {0, 2, 3}}};
+    TempShow show;
+    show.script("@sync\n0 track 1 type 0 object rock.3ds duration 10.0\n");
+    show.write("rock.3ds", tds::encode({quad}));
+    show.write("Rock07-Base-Diffuse.jpg", solidJpeg(8, 8, 255, 0, 0));
+    const std::string fits = "Rock07-Base-Dif.jpg";
+    EXPECT_EQ(runTamarack({"--check", show.dir()}).out,
+              "data/rock.3ds: warning: the model's texture is stored as 'Rock07-Base-Diffuse.', the first 20 "
+              "bytes of a longer name (Rock07-Base-Diffuse.jpg?), so no picture matches it and the model "
+              "draws white (untextured): the model's texture name holds 19 characters at most; name the "
+              "picture '" +
+                  fits + "' in data/ and in the model's material, or give the commands that draw it 'mask " +
+                  fits + "'\n0 errors, 1 warnings\n");
+
+    tds::Mesh renamed = quad;
+    renamed.texture = fits;
+    ASSERT_TRUE(tds::check(renamed).empty());
+    show.write("rock.3ds", tds::encode({renamed}));
+    ASSERT_EQ(std::rename(show.data("Rock07-Base-Diffuse.jpg").c_str(), show.data(fits).c_str()), 0);
+    EXPECT_EQ(runTamarack({"--check", show.dir()}).out, "0 errors, 0 warnings\n");
+    ASSERT_EQ(runTamarack({"--shot", "1", "rock.png", show.dir()}).status, 0);
+    const Image img = readPNG("rock.png");
+    std::remove("rock.png");
+    EXPECT_EQ(coarse(img.at(320, 240)), (RGB{1, 0, 0}));
+}

@@ -1,7 +1,10 @@
+#include "assets/jpeg_decode.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 
+#include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -33,8 +36,9 @@ const char* const kSeededScript = "Default 800x600 !fulscreen\n"                
 const char* const kExpected =
     R"(data/a.mp3: warning: data/a.mp3 never plays: only the last music file in name order plays (data/b.ogg); remove the others from data/
 data/b.ogg: error: the music cannot be played, so the show runs silent: it is no Ogg Vorbis file FFmpeg can read (End of file); replace it with an MP3, Ogg Vorbis, XM or IT file that plays
-data/logo.jpg: warning: the picture's EXIF orientation is 6 (to be viewed turned 90 degrees clockwise), but the show draws it as stored: turn the file itself, e.g. 'jpegtran -copy none -rotate 90 data/logo.jpg > upright.jpg', and use that file in its place
+data/logo.jpg: warning: the picture's EXIF orientation is 6 (to be viewed turned 90 degrees clockwise), but the show draws it as stored: turn the file itself, e.g. 'jpegtran -copy none -trim -rotate 90 data/logo.jpg > upright.jpg', and use that file in its place
 data/m.3ds: error: the file ends inside a chunk after 1 of 6 bytes; 0 objects read: copy or export the model again
+data/photo.jpeg: warning: data/photo.jpeg is not loaded: it is a JPEG picture, but only the endings ".jpg" and ".JPG" are read: rename it 'photo.jpg'
 data/pic.png: warning: data/pic.png is not loaded: only .jpg/.JPG, .3ds and music endings are (.mp3, .ogg, .xm, .it, all small or all capital): convert it or move it out of data/
 data/script.txt:1: warning: "!fulscreen" after "Default" is no option word and is ignored; did you mean "!fullscreen"?
 data/script.txt:2: warning: sync track 0 has a step of track 9, but no command has 'track 9', so that step shows nothing: add a template with 'track 9' and 'insync'
@@ -54,13 +58,13 @@ data/script.txt:19: error: the replacement of "LOOP" never ends (its definition 
 data/script.txt:19: warning: unknown word 'LOOP' is skipped: remove it or write a keyword
 data/script.txt:20: warning: the words after 'end' are never read (the show ends there): remove them
 data/ship.3DS: warning: data/ship.3DS is not loaded: the ending must be written ".3ds": rename the file
-9 errors, 14 warnings
+9 errors, 15 warnings
 )";
 
 TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
     TempShow show;
     show.script(kSeededScript);
-    for (const char* name : {"m.3ds", "ship.3DS", "pic.png", "a.mp3", "b.ogg"})
+    for (const char* name : {"m.3ds", "ship.3DS", "pic.png", "photo.jpeg", "a.mp3", "b.ogg"})
         show.write(name, "x");
     show.write("logo.jpg", withOrientation(solidJpeg(8, 8), 6));
     const RunResult r = runTamarack({"--check", show.dir()}, "", {"SDL_AUDIODRIVER=dummy"});
@@ -78,6 +82,73 @@ TEST(CheckMode, BundledShowIsCleanAndAMissingScriptIsOneError) {
     EXPECT_EQ(r.out, "data/script.txt: error: cannot open data/script.txt: No such file or directory\n"
                      "1 errors, 0 warnings\n");
     EXPECT_EQ(r.status, 1);
+}
+
+// The command --check gives for a turned photo, run as given, makes the upright
+// picture, also when a side is no whole number of blocks (100 x 75 in 16 x 16
+// blocks): the partial blocks at the edges that turn to the top or the left
+// are dropped, and every pixel left is where the upright picture has it.
+TEST(CheckMode, TheSuggestedJpegtranCommandTurnsThePhotoUpright) {
+    const int W = 100, H = 75;
+    auto stored = [](int x, int y) { return std::array<int, 3>{x * 2 + 20, y * 3 + 10, x + y + 20}; };
+    const struct {
+        int orientation;
+        int width, height;                                // of the upright picture
+        std::function<std::array<int, 2>(int, int)> from; // the stored pixel for upright (x, y)
+    } cases[] = {
+        {6, 64, 100,
+         [](int x, int y) {
+             return std::array<int, 2>{y, 63 - x};
+         }},
+        {3, 96, 64,
+         [](int x, int y) {
+             return std::array<int, 2>{95 - x, 63 - y};
+         }},
+        {8, 75, 96,
+         [](int x, int y) {
+             return std::array<int, 2>{95 - y, x};
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.orientation);
+        TempShow show;
+        show.script("@sync\n0 track 1 type 1 object photo.jpg duration 1.0\n");
+        show.write(
+            "photo.jpg",
+            withOrientation(
+                makeJpeg(W, H,
+                         [&](int x, int y) {
+                             const auto p = stored(x, y);
+                             return std::array<uint8_t, 4>{uint8_t(p[0]), uint8_t(p[1]), uint8_t(p[2]), 0};
+                         }),
+                c.orientation));
+        const std::string out = runTamarack({"--check", show.dir()}).out;
+        const size_t from = out.find("e.g. '"), to = out.find("'", from + 6);
+        ASSERT_NE(to, std::string::npos) << out;
+        const std::string command = out.substr(from + 6, to - from - 6);
+        ASSERT_EQ(command.rfind("jpegtran ", 0), 0u) << command;
+        ASSERT_EQ(runProgram("/bin/sh", {"-c", "cd \"$1\" && " + command, "sh", show.dir()}).status, 0)
+            << command;
+
+        std::FILE* f = std::fopen((show.dir() + "/upright.jpg").c_str(), "rb");
+        ASSERT_NE(f, nullptr);
+        JpegImage img;
+        std::string error;
+        std::vector<std::string> warnings;
+        ASSERT_TRUE(decodeJpeg(f, img, error, warnings)) << error;
+        std::fclose(f);
+        ASSERT_EQ(img.width, c.width);
+        ASSERT_EQ(img.height, c.height);
+        double difference = 0;
+        for (int y = 0; y < img.height; ++y)
+            for (int x = 0; x < img.width; ++x) {
+                const auto at = c.from(x, y);
+                const auto want = stored(at[0], at[1]);
+                for (int k = 0; k < 3; ++k)
+                    difference += std::abs(img.rgb[(size_t(y) * img.width + x) * 3 + k] - want[k]);
+            }
+        EXPECT_LT(difference / (img.width * img.height * 3), 2.0);
+    }
 }
 
 // The script is a pipe given once: a second open would wait for a writer that never comes.
