@@ -2,6 +2,9 @@
 
 #include <csetjmp>
 #include <jpeglib.h>
+// after jpeglib.h, which it needs
+#include <jerror.h>
+#include <string>
 
 namespace {
 
@@ -20,10 +23,48 @@ std::string messageText(j_common_ptr cinfo) {
     return text;
 }
 
+// What a refusal of the decoder means for the author, after its own words:
+// the kinds of JPEG that real files use and the decoder cannot read.
+std::string explained(j_common_ptr cinfo) {
+    const jpeg_error_mgr& err = *cinfo->err;
+    std::string text = messageText(cinfo);
+    if (err.msg_code == JERR_SOF_UNSUPPORTED) {
+        const int sof = err.msg_parm.i[0];
+        const bool lossless = (sof & 3) == 3;                       // 0xc3, 0xc7, 0xcb, 0xcf
+        const bool hierarchical = (sof & 4) != 0 && (sof & 3) != 0; // 0xc5 to 0xc7, 0xcd to 0xcf
+        if (lossless || hierarchical)
+            text += std::string(": it is a ") + (lossless ? "lossless" : "hierarchical") +
+                    " JPEG, which the decoder cannot read: save it again as an ordinary (baseline) JPEG "
+                    "in a program that reads it";
+    } else if (err.msg_code == JERR_ARITH_NOTIMPL) {
+        text += ": it is an arithmetic-coded JPEG, which this decoder cannot read: save it again "
+                "Huffman-coded, e.g. 'jpegtran -copy all IN.jpg > OUT.jpg'";
+    } else if (err.msg_code == JERR_CONVERSION_NOTIMPL) {
+        const j_decompress_ptr d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        text += ": its colours are stored as " + std::to_string(d->num_components) +
+                " components of no colour space that turns into RGB: save it again as an RGB JPEG";
+    }
+    return text;
+}
+
 void onError(j_common_ptr cinfo) {
     ErrorManager* mgr = reinterpret_cast<ErrorManager*>(cinfo->err);
-    *mgr->error = messageText(cinfo);
+    *mgr->error = explained(cinfo);
     std::longjmp(mgr->escape, 1);
+}
+
+// CMYK as the decoder gives it to RGB: each colour is what its ink and the
+// black ink leave of the white. Adobe's files (the marker says so) store every
+// ink inverted, 255 for none.
+void cmykToRgb(const uint8_t* cmyk, uint8_t* out, int width, int bytesPerPixel, bool inverted) {
+    for (int x = 0; x < width; ++x, cmyk += 4, out += bytesPerPixel) {
+        const int k = inverted ? cmyk[3] : 255 - cmyk[3];
+        for (int i = 0; i < 3; ++i) {
+            const int c = inverted ? cmyk[i] : 255 - cmyk[i];
+            out[i] = static_cast<uint8_t>((c * k + 127) / 255);
+        }
+        if (bytesPerPixel == 4) out[3] = 255;
+    }
 }
 
 // Called by the standard emit_message for the messages it lets through: the
@@ -39,6 +80,11 @@ struct JpegReader::State {
     jpeg_decompress_struct cinfo;
     ErrorManager mgr;
     bool created = false;
+    // A CMYK or YCCK picture is decoded to CMYK a row at a time into `ink`
+    // and turned into the caller's rows.
+    bool cmyk = false, inverted = false;
+    int bytesPerPixel = 3;
+    std::vector<uint8_t> ink;
 };
 
 JpegReader::JpegReader(std::string& error, std::vector<std::string>& warnings) : state(new State) {
@@ -80,11 +126,15 @@ bool JpegReader::start(int denominator, int bytesPerPixel) {
     jpeg_decompress_struct& c = state->cinfo;
     c.scale_num = 1;
     c.scale_denom = static_cast<unsigned>(denominator);
-    // Greyscale and YCbCr both convert to RGB; CMYK and YCCK cannot, and
-    // libjpeg refuses them here with its "Unsupported color conversion" error.
-    c.out_color_space = bytesPerPixel == 4 ? JCS_EXT_RGBA : JCS_RGB;
+    // Greyscale and YCbCr both convert to RGB; CMYK and YCCK come as CMYK,
+    // which read() turns into RGB.
+    state->cmyk = c.jpeg_color_space == JCS_CMYK || c.jpeg_color_space == JCS_YCCK;
+    state->inverted = c.saw_Adobe_marker;
+    state->bytesPerPixel = bytesPerPixel;
+    c.out_color_space = state->cmyk ? JCS_CMYK : bytesPerPixel == 4 ? JCS_EXT_RGBA : JCS_RGB;
     jpeg_start_decompress(&c);
-    if (c.output_components != bytesPerPixel) {
+    if (state->cmyk) state->ink.resize(static_cast<size_t>(c.output_width) * 4);
+    if (c.output_components != (state->cmyk ? 4 : bytesPerPixel)) {
         // Not reachable with libjpeg's RGB output; kept so that nothing below
         // can ever write past a row.
         *state->mgr.error = "unexpected number of colour components";
@@ -104,6 +154,12 @@ int JpegReader::read(uint8_t* const* rows, int count) {
     int stored = 0;
     // Each call stores the rows still missing from the next unfilled one on,
     // so the rows arrive top row first.
+    while (state->cmyk && stored < count && c.output_scanline < c.output_height) {
+        JSAMPROW ink = state->ink.data();
+        if (jpeg_read_scanlines(&c, &ink, 1) == 0) break;
+        cmykToRgb(ink, rows[stored], static_cast<int>(c.output_width), state->bytesPerPixel, state->inverted);
+        ++stored;
+    }
     while (stored < count && c.output_scanline < c.output_height) {
         const JDIMENSION got = jpeg_read_scanlines(&c, const_cast<JSAMPARRAY>(rows + stored),
                                                    static_cast<JDIMENSION>(count - stored));

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// A JPEG stream read row by row. Colour and greyscale pictures are delivered
-// as RGB (or RGBA with alpha 255); CMYK and YCCK ones are refused. Every step
+// A JPEG stream read row by row. Colour, greyscale, CMYK and YCCK pictures
+// are delivered as RGB (or RGBA with alpha 255). Every step
 // returns false with libjpeg's message in `error` when the picture cannot be
 // decoded; the process never exits from inside the decoder. A damaged but
 // readable stream (a truncated file) still decodes, and libjpeg's warnings are

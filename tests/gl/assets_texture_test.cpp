@@ -5,6 +5,8 @@
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -39,7 +41,9 @@ TEST_F(Textures, TexelsAreOpaqueAndTheTopRowIsTextureRowZero) {
         Rgba top, bottom;
     } cases[] = {{64, 32, JpegKind::Rgb, red, blue},
                  {300, 200, JpegKind::Rgb, red, blue},
-                 {16, 16, JpegKind::Grey, dark, light}};
+                 {16, 16, JpegKind::Grey, dark, light},
+                 // Inverted inks: cyan, magenta, yellow and black all 255 for none.
+                 {300, 200, JpegKind::Cmyk, Rgba{255, 0, 0, 255}, Rgba{0, 0, 255, 255}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
         gfxClear();
@@ -75,8 +79,12 @@ TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
     const std::string whole = makeJpeg(64, 64, [](int x, int y) {
         return Rgba{uint8_t(x * 4), uint8_t(y * 4)};
     });
-    const PixelFunction ink = [](int, int) { return Rgba{10, 20, 30, 40}; };
-    const std::string cmyk = makeJpeg(8, 8, ink, JpegKind::Cmyk);
+    const PixelFunction two = [](int, int) { return Rgba{10, 20, 30, 40}; };
+    const std::string twoComponents = makeJpeg(8, 8, two, JpegKind::Two);
+    // A lossless JPEG: the frame marker of the process says so, and the
+    // decoder stops there.
+    std::string lossless = good;
+    lossless[lossless.find("\xFF\xC0") + 1] = '\xC3';
     std::filesystem::create_directory(show.data("folder.jpg"));
     std::filesystem::create_symlink("nowhere", show.data("dangling.jpg"));
     const struct {
@@ -87,7 +95,15 @@ TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
     } cases[] = {
         {"empty.jpg", "", "Empty input file; not loaded", -1},
         {"text.jpg", "hello", "Not a JPEG file: starts with 0x68 0x65; not loaded", -1},
-        {"cmyk.jpg", cmyk, "Unsupported color conversion request; not loaded", -1},
+        {"two.jpg", twoComponents,
+         "Unsupported color conversion request: its colours are stored as 2 components of no colour space "
+         "that turns into RGB: save it again as an RGB JPEG; not loaded",
+         -1},
+        {"lossless.jpg", lossless,
+         "Unsupported JPEG process: SOF type 0xc3: it is a lossless JPEG, which the decoder cannot read: "
+         "save "
+         "it again as an ordinary (baseline) JPEG in a program that reads it; not loaded",
+         -1},
         {"folder.jpg", "", "Is a directory; not loaded", -1},
         {"dangling.jpg", "", "No such file or directory; not loaded", -1},
         {"cut.jpg", whole.substr(0, whole.size() / 2), "Premature end of JPEG file", 64},
@@ -101,5 +117,48 @@ TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
                   c.message ? "tamarack: data/" + std::string(c.name) + ": " + c.message + "\n" : "");
         EXPECT_EQ(gfx.textures == nullptr, c.width < 0) << c.name;
         EXPECT_EQ(getTexture(getTextureNum(c.name), 1), c.width) << c.name;
+    }
+}
+
+// CMYK and YCCK pictures (Adobe's inverted inks, as print work writes them)
+// become the RGB that libjpeg-turbo's djpeg makes of them, texel for texel.
+TEST_F(Textures, CmykAndYcckPicturesHaveTheColoursOfTheReferenceDecoder) {
+    const int W = 64, H = 32;
+    // Left: no black and no cyan ink (red); right: inks that leave a dark brown.
+    const PixelFunction inks = [](int x, int y) {
+        return x < 32 ? Rgba{255, 0, 0, 255} : Rgba{uint8_t(200 - y), 100, 50, uint8_t(100 + y)};
+    };
+    for (const JpegKind kind : {JpegKind::Cmyk, JpegKind::Ycck}) {
+        SCOPED_TRACE(kind == JpegKind::Cmyk ? "CMYK" : "YCCK");
+        gfxClear();
+        show.write("ink.jpg", makeJpeg(W, H, inks, kind));
+        EXPECT_EQ(load("ink.jpg"), "");
+        ASSERT_EQ(getTexture(0, 1), W);
+        std::vector<uint8_t> t(size_t(W) * H * 4);
+        glBindTexture(GL_TEXTURE_2D, GLuint(getTexture(0, 0)));
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, t.data());
+
+        ASSERT_EQ(std::system("djpeg -pnm -outfile data/ink.ppm data/ink.jpg"), 0);
+        std::FILE* f = std::fopen("data/ink.ppm", "rb");
+        ASSERT_NE(f, nullptr);
+        int w = 0, h = 0, most = 0;
+        ASSERT_EQ(std::fscanf(f, "P6 %d %d %d", &w, &h, &most), 3);
+        std::fgetc(f);
+        std::vector<uint8_t> ref(size_t(W) * H * 3);
+        ASSERT_EQ(std::fread(ref.data(), 1, ref.size(), f), ref.size());
+        std::fclose(f);
+        ASSERT_EQ(w, W);
+        ASSERT_EQ(h, H);
+        int worst = 0;
+        for (size_t i = 0; i < size_t(W) * H; ++i)
+            for (int k = 0; k < 3; ++k)
+                worst = std::max(worst, std::abs(t[i * 4 + k] - ref[i * 3 + k]));
+        EXPECT_LE(worst, 1);
+        // Red on the left; C * K / 255 on the right (row 0: 200 * 100 / 255).
+        EXPECT_NEAR(t[(8 * W + 8) * 4], 255, 3);
+        EXPECT_NEAR(t[(8 * W + 8) * 4 + 1], 0, 3);
+        EXPECT_NEAR(t[48 * 4], 78, 4);
+        EXPECT_NEAR(t[48 * 4 + 1], 39, 4);
+        EXPECT_NEAR(t[48 * 4 + 2], 20, 4);
     }
 }

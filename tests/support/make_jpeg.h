@@ -10,8 +10,10 @@
 #include <vector>
 
 // A test picture as JPEG bytes; `pixel(x, y)` gives column x of row y from the top: RGB in its
-// first three bytes, grey in the first, CMYK in all four.
-enum class JpegKind { Rgb, Grey, Cmyk };
+// first three bytes, grey in the first, CMYK in all four (stored as given, with libjpeg's Adobe
+// marker, so that decoders read them as Adobe's inverted inks: 255 for none), two components of no
+// colour space in the first two.
+enum class JpegKind { Rgb, Grey, Cmyk, Ycck, Two };
 using PixelFunction = std::function<std::array<uint8_t, 4>(int x, int y)>;
 inline std::string makeJpeg(int width, int height, const PixelFunction& pixel,
                             JpegKind kind = JpegKind::Rgb) {
@@ -24,9 +26,17 @@ inline std::string makeJpeg(int width, int height, const PixelFunction& pixel,
     jpeg_mem_dest(&c, &out, &size);
     c.image_width = width;
     c.image_height = height;
-    c.input_components = kind == JpegKind::Rgb ? 3 : kind == JpegKind::Grey ? 1 : 4;
-    c.in_color_space = kind == JpegKind::Rgb ? JCS_RGB : kind == JpegKind::Grey ? JCS_GRAYSCALE : JCS_CMYK;
+    const bool ink = kind == JpegKind::Cmyk || kind == JpegKind::Ycck;
+    c.input_components = kind == JpegKind::Rgb    ? 3
+                         : kind == JpegKind::Grey ? 1
+                         : kind == JpegKind::Two  ? 2
+                                                  : 4;
+    c.in_color_space = kind == JpegKind::Rgb    ? JCS_RGB
+                       : kind == JpegKind::Grey ? JCS_GRAYSCALE
+                       : ink                    ? JCS_CMYK
+                                                : JCS_UNKNOWN;
     jpeg_set_defaults(&c);
+    if (kind == JpegKind::Ycck) jpeg_set_colorspace(&c, JCS_YCCK);
     jpeg_set_quality(&c, 100, TRUE);
     jpeg_start_compress(&c, TRUE);
     std::vector<uint8_t> row(static_cast<size_t>(width) * c.input_components);
