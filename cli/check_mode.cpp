@@ -22,7 +22,7 @@ int runCheck(const Options& opt) {
         overrides.apply();
         if (!openOfflineLoaded(opt.fps, frame)) return 1;
     }
-    const std::vector<Diagnostic> found = checkShow();
+    const std::vector<Diagnostic> found = checkShow(opt.fps);
     int errors = 0, warnings = 0;
     for (const Diagnostic& d : found) {
         (d.severity == Diagnostic::Error ? errors : warnings)++;

@@ -46,7 +46,7 @@ Sync 7 0.6 8 0.6
 
 # The picture layer, 128 x 128 pixels (its own size): it fades in while it
 # moves from left to right; positions are window pixels from the lower left.
-0.0 track 2 type 1 object picture.jpg duration 10.0 blend opacity 0 to 1 move 40 40 to 260 40
+0.0 track 2 type 1 object picture.jpg duration 10.0 opacity 0 to 1 move 40 40 to 260 40
 
 # A beat light in the top-right corner: two templates ("insync": not drawn
 # themselves) that the synced layer on track 1 shows by turns.

@@ -159,7 +159,7 @@ bool CDev::reload() {
     einit.defaults();
     bool good = openScript();
     if (good) {
-        const std::vector<Diagnostic> found = checkShow();
+        const std::vector<Diagnostic> found = checkShow(fps);
         const bool errors = std::any_of(found.begin(), found.end(),
                                         [](const Diagnostic& d) { return d.severity == Diagnostic::Error; });
         if (errors) {

@@ -16,9 +16,8 @@ void loadPerspective() {
     glLoadIdentity();
     // The frustum's width follows the picture's aspect: exactly 1.33 for the
     // 4:3 sizes the options give.
-    const double W = einit.screenWidth, H = einit.screenHeight;
-    const double aspect = W > 0 && H > 0 ? (3.0 * W) / (4.0 * H) : 1.0;
-    glFrustum(-1.33 * aspect, 1.33 * aspect, -1.0, 1.0, 1.5, 10000.0);
+    const Frustum f = viewFrustum(einit.screenWidth, einit.screenHeight);
+    glFrustum(f.left, f.right, f.bottom, f.top, f.zNear, f.zFar);
     camera.render();
 }
 
@@ -139,30 +138,6 @@ void objectPass(const CScene& s) {
     Show3DS(s.objectValue, s.maskValue);
     glPopMatrix();
     glPopAttrib();
-}
-
-ImageRect imageRect(const CScene& s, int W, int H) {
-    const int w = s.width, h = s.height;
-    ImageRect r{0.0f, 0.0f, 0.0f, 0.0f};
-    if (s.center) {
-        r.x0 = static_cast<float>(W - (W / 2 + w / 2));
-        r.y0 = static_cast<float>(H - (H / 2 + h / 2));
-    }
-    if (s.move) {
-        r.x0 = s.moveValue[0];
-        r.y0 = s.moveValue[1];
-    }
-    if (!s.scale) {
-        r.x1 = r.x0 + w;
-        r.y1 = r.y0 + h;
-    } else {
-        const float sx = s.scaleValue[0], sy = s.scaleValue[1];
-        r.x0 = r.x0 - w * (sx - 1) * 0.5f;
-        r.y0 = r.y0 - h * (sy - 1) * 0.5f;
-        r.x1 = r.x0 + w * sx;
-        r.y1 = r.y0 + h * sy;
-    }
-    return r;
 }
 
 // The corners of a layer as s, t, x, y each: texture row 0 is the top of the

@@ -1,5 +1,6 @@
 #pragma once
 #include "timeline/scene.h"
+#include "timeline/scene_geometry.h"
 
 // The OpenGL half of drawing one running scene record whose current values
 // (progress, typeUpdate, objUpdate or imgUpdate) have already been computed
@@ -30,12 +31,6 @@ void imagePass(const CScene& s);
 void beginImageBatching();
 void endImageBatching();
 void flushImageLayers();
-
-// The rectangle of an image layer, in window pixels (origin bottom-left).
-struct ImageRect {
-    float x0, y0, x1, y1;
-};
-ImageRect imageRect(const CScene& s, int screenWidth, int screenHeight);
 
 // Loads the perspective frustum onto the projection matrix, then the camera.
 void loadPerspective();

@@ -7,6 +7,7 @@
 #include "script/keywords.h"
 #include "script/script.h"
 #include "script/suggest.h"
+#include "script/unseen.h"
 #include "script/words.h"
 
 #include <algorithm>
@@ -97,11 +98,13 @@ class CommandReader {
         }
         typeOfObjects();
         shortDuration();
+        unreadKeywords();
     }
 
   private:
     std::vector<std::string> words;
     size_t pos = 0;
+    std::vector<std::pair<std::string, bool>> used; // each keyword read, and whether a "to" part followed
     int line;
     const ShowNames& names;
     CommandReading& out;
@@ -161,7 +164,10 @@ class CommandReader {
                     out.hasType = true;
                     out.type = v;
                 }
-                if (k.fills(&CScene::kind) && v == 1) out.bezier = true;
+                if (k.fills(&CScene::kind)) {
+                    out.kind = v;
+                    if (v == 1) out.bezier = true;
+                }
                 if (k.fills(&CScene::track)) out.tracks.push_back(v);
                 if (k.fills(&CScene::syncTrack)) syncTrack(v);
                 break;
@@ -187,9 +193,11 @@ class CommandReader {
     void keyword(const Keyword& k) {
         if (k.on == &CScene::insync) out.hasInsync = true;
         if (k.on == &CScene::sync) out.hasSync = true;
+        used.emplace_back(k.name, false);
         if (!values(k, false) || !k.hasTo()) return;
         if (pos < words.size() && words[pos] == "to") {
             ++pos;
+            used.back().second = true;
             values(k, true);
         }
         // any other word is read next as a keyword of its own
@@ -218,6 +226,75 @@ class CommandReader {
         else
             warn("'duration " + d + "' is " + d +
                  " ms, shorter than a frame or two: if seconds were meant, write 'duration " + d + ".0'");
+    }
+
+    bool uses(const char* name) const {
+        return std::any_of(used.begin(), used.end(), [&](const auto& u) { return u.first == name; });
+    }
+
+    // Keywords that what the command draws never reads: the renderer passes
+    // them by, so the line looks as if it did something it does not. A synced
+    // record draws its templates' contents, so its own are not judged.
+    void unreadKeywords() {
+        if (out.hasSync) return;
+        const Drawn drawn = out.kind == 1   ? Drawn::Bezier
+                            : out.kind != 0 ? Drawn::Nothing
+                            : out.type == 0 ? Drawn::Model
+                            : out.type == 1 ? Drawn::Picture
+                                            : Drawn::Nothing;
+        if (drawn == Drawn::Nothing) return;
+        for (const auto& [name, to] : used) {
+            const std::string k = quoted(name);
+            if (name == "reflect") {
+                warn("'reflect' is never read: nothing is drawn as a reflection; remove it ('envmap' lays a "
+                     "picture on a model as its surroundings)");
+                continue;
+            }
+            switch (drawn) {
+            case Drawn::Picture:
+                if (name == "translate")
+                    warn(
+                        "'translate' is never read by a picture layer (type 1), which lies in window pixels: "
+                        "remove it, and place the layer with 'move X Y' or 'center'");
+                if (name == "blend")
+                    warn("'blend' changes nothing on a picture layer (type 1): a picture is always blended, "
+                         "by "
+                         "its 'blendFunc' (GL_SRC_ALPHA GL_ONE unless it names others); remove it");
+                break;
+            case Drawn::Model:
+                if (name == "move")
+                    warn("'move' is never read by a model (type 0), which 'translate' places: remove it and "
+                         "write 'translate X Y Z', e.g. 'translate 0 0 -7'");
+                if (name == "center")
+                    warn("'center' is never read by a model (type 0): remove it; a model at 'translate 0 0 "
+                         "-7' stands in the middle of the view");
+                if (!uses("blend") && (name == "opacity" || name == "blendFunc"))
+                    warn(k +
+                         " shows on a model (type 0) only with 'blend', which this command does not have: "
+                         "add 'blend' or remove " +
+                         k);
+                break;
+            case Drawn::Bezier:
+                if (name == "object" || name == "mask" || name == "opacity" || name == "color" ||
+                    name == "scale" || name == "move" || name == "center" || name == "envmap" ||
+                    name == "wireframe" || name == "type")
+                    warn(k +
+                         " is never read by the Bezier sheaf (scene 1), which reads 'duration', 'angle', "
+                         "'rotate', 'translate' and 'blend' with 'blendFunc': remove " +
+                         k);
+                if (name == "blendFunc" && !uses("blend"))
+                    warn("'blendFunc' is read by the Bezier sheaf (scene 1) only with 'blend', which this "
+                         "command "
+                         "does not have: add 'blend' or remove 'blendFunc'");
+                if (to && (name == "rotate" || name == "translate"))
+                    warn("the Bezier sheaf (scene 1) reads only the first values of " + k +
+                         "; the ones after 'to' are never read: remove 'to' and them ('angle A to B' is what "
+                         "moves the sheaf)");
+                break;
+            case Drawn::Nothing:
+                break;
+            }
+        }
     }
 
     void syncTrack(int32_t n) {
@@ -319,7 +396,7 @@ CommandReading readCommand(const std::string& command, int line, const ShowNames
     return out;
 }
 
-std::vector<Diagnostic> checkShow() {
+std::vector<Diagnostic> checkShow(int fps) {
     std::vector<Diagnostic> out;
     if (!script.opened) {
         out.push_back(Diagnostic{Diagnostic::Error, kScriptPath, 0,
@@ -378,6 +455,9 @@ std::vector<Diagnostic> checkShow() {
                                          "' and 'insync'"});
         }
     }
+
+    const std::vector<Diagnostic> unseen = unseenProblems(fps);
+    out.insert(out.end(), unseen.begin(), unseen.end());
 
     std::stable_sort(out.begin(), out.end(), [](const Diagnostic& a, const Diagnostic& b) {
         return a.file != b.file ? a.file < b.file : a.line < b.line;

@@ -10,7 +10,9 @@
 // the asset scan reported, and what reading each command once, as the
 // interpreter would but without touching the show, finds. Call after the
 // script has been loaded and the assets scanned. Sorted by file and line.
-std::vector<Diagnostic> checkShow();
+// The show is also played once on the virtual clock at `fps` to find what is
+// drawn but never seen (unseen.h); the timeline is left as it was.
+std::vector<Diagnostic> checkShow(int fps = 60);
 
 // One diagnostic in the compilers' form: "FILE:LINE: error: MESSAGE", or
 // "FILE: error: MESSAGE" for a problem of a file as a whole (line 0).
@@ -30,7 +32,8 @@ struct CommandReading {
     bool timeIsNumber = false;
     int32_t time = 0;
     bool hasDuration = false, hasInsync = false, hasType = false, hasSync = false;
-    bool bezier = false;              // "scene 1"
+    bool bezier = false;              // "scene 1" (at any place)
+    int32_t kind = 0;                 // the last "scene"
     bool isEnd = false;               // holds the keyword "end"
     std::vector<int32_t> tracks;      // every number given to "track"
     long type = 100;                  // the last "type" (100: none)

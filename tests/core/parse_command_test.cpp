@@ -165,7 +165,7 @@ std::vector<std::string> found(const std::string& command) {
 
 TEST(CheckCommand, ProblemsOfOneCommand) {
     const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"1000 track 2 type 1 object logo.jpg duration 3000 blend opacity 0 to 1 center", {}},
+        {"1000 track 2 type 1 object logo.jpg duration 3000 opacity 0 to 1 center", {}},
         {"0 type 0 object torus.3ds object 7 mask 12 sync 0", {}},
         {"0 opacity 0.5 blend", {}}, // the word after a "to" keyword is a keyword of its own
         {"0 blend 5", {"warning: the number '5' belongs to no keyword and is skipped"}},
