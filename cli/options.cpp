@@ -138,6 +138,9 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     modes->add_flag("-E,--preprocess", preprocess, "Print the script's kept lines after preprocessing");
     modes->add_flag("--inspect", inspect, "Print the options, sync tracks and commands as JSON");
     modes->add_option("--scenes", scenes, "Print the scene list at SECONDS as JSON")->type_name("SECONDS");
+    app.add_flag("--brief", opt.brief,
+                 "--scenes: one line per record for a person (line, track, what it draws, progress, the "
+                 "values that run) instead of JSON");
     modes->add_flag("--assets", assets, "Print the registered textures, models and music as JSON");
     std::vector<std::string> shot;
     modes->add_option("--shot", shot, "Render the frame at SECONDS to FILE.png")
@@ -264,6 +267,8 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
             return status;
     }
     if (opt.dev) opt.window = true;
+    if (opt.brief && opt.mode != Options::Scenes)
+        return refuse("--brief", "only --scenes prints records, in JSON or, with --brief, one line each");
 
     const bool live = opt.mode == Options::Live;
     const bool draws = opt.mode == Options::Shot || opt.mode == Options::Render ||

@@ -11,6 +11,7 @@ struct Options {
     bool mute = false;   // --mute
     bool dev = false;    // --dev (authoring mode; implies --window)
     double seconds = 0;  // --scenes / --shot time
+    bool brief = false;  // --brief: --scenes as one line per record
     bool hasStart = false;
     double start = 0;       // --start
     int fps = 60;           // --fps
@@ -20,10 +21,10 @@ struct Options {
     bool progress = false;  // --progress
     bool overwrite = false; // --overwrite
     bool hasFrom = false, hasTo = false;
-    double from = 0, to = 0; // --render range
-    std::string newDir;      // new DIR
-    double every = 5;        // --timeline, --contact-sheet: seconds between frames
-    int columns = 4;         // --contact-sheet
+    double from = 0, to = 0;   // --render range
+    std::string newDir;        // new DIR
+    double every = 5;          // --timeline, --contact-sheet: seconds between frames
+    int columns = 4;           // --contact-sheet
     int width = 0, height = 0; // --size: frames of that size (0: the script's)
     int display = 0;           // --display (the live show)
     bool modeSwitch = false;   // --mode-switch

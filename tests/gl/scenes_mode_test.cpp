@@ -1,3 +1,4 @@
+#include "assets/tds_writer.h"
 #include "support/make_jpeg.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
@@ -74,4 +75,29 @@ TEST(ScenesMode, AnEndBeforeTheTimeStopsWithAMessage) {
         EXPECT_EQ(r.err, c.message ? c.message : "");
         EXPECT_EQ(r.out.empty(), c.message != nullptr) << "no JSON after the end, one line before it";
     }
+}
+
+TEST(ScenesMode, BriefPrintsOneLinePerRecordWithTheValuesThatRun) {
+    TempShow show;
+    show.script("Default !sound\nSync 7 1.0\n@sync\n"
+                "0 track 7 type 1 object logo.jpg insync move 10 10 to 20 20\n"
+                "5.0 track 2 type 1 object logo.jpg mask logo.jpg duration 3.0 opacity 0 to 1 center\n"
+                "5.0 track 1 type 1 object logo.jpg duration 3.0 sync 0\n"
+                "5.0 track 0 type 0 object tri.3ds duration 2.0 translate 0 0 -7 to 0 0 -5 color 1 1 1\n");
+    show.write("logo.jpg", solidJpeg(32, 16));
+    show.write("tri.3ds",
+               tds::encode(tds::Mesh{"tri", "", {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {}, {{0, 1, 2}}}));
+    const RunResult r =
+        runTamarack({"--scenes", "6.5", "--brief", show.dir()}, "", {"SDL_AUDIODRIVER=dummy"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(
+        r.out,
+        "6.5 s: 4 records\n"
+        "line 4: track 7 picture logo.jpg, template (insync), not drawn\n"
+        "line 5: track 2 picture logo.jpg, mask logo.jpg, progress 0.500 (50.0 % left), opacity 0.5\n"
+        "line 6: track 7 picture logo.jpg, follows sync track 0, progress 0.500 (50.0 % left), move 15 15\n"
+        "line 7: track 0 model tri.3ds, progress 0.250 (25.0 % left), translate 0 0 -5.5\n");
+    const RunResult alone = runTamarack({"--brief", show.dir()});
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_NE(alone.err.find("--brief"), std::string::npos) << alone.err;
 }
