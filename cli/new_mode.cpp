@@ -22,8 +22,7 @@ const char* const script = R"(# A starter show, made by "tamarack new". Play it 
 # and work on it with
 #   tamarack --dev SHOW_DIR           (every saved change shows at once)
 #   tamarack --check SHOW_DIR         (every problem, with its line)
-# The script language is described in /usr/share/doc/tamarack/docs/script.md
-# (docs/script.md in the source). A time with a dot is seconds (2.5), one
+# The script language is described in @SCRIPT_DOC@. A time with a dot is seconds (2.5), one
 # without a dot milliseconds (2500). A line starting with # is a comment.
 
 # Options: the picture is 640 x 480 pixels; add !fullscreen for a window.
@@ -122,6 +121,28 @@ bool writeFile(const std::filesystem::path& path, const std::string& bytes, std:
 
 } // namespace
 
+// Where the script language's description lies: beside the installed
+// program (PREFIX/bin/tamarack gives PREFIX/share/doc/tamarack/docs/script.md)
+// when it is there, else in the source tree the program was built from.
+std::string scriptDoc() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const fs::path doc = exe.parent_path().parent_path() / "share/doc/tamarack/docs/script.md";
+        if (fs::is_regular_file(doc, ec)) return doc.string();
+    }
+    return "docs/script.md of Tamarack's source";
+}
+
+// The starter script with the place of its documentation filled in.
+std::string starterScript() {
+    std::string text = script;
+    const std::string mark = "@SCRIPT_DOC@";
+    text.replace(text.find(mark), mark.size(), scriptDoc());
+    return text;
+}
+
 int runNew(const Options& opt) {
     namespace fs = std::filesystem;
     const fs::path dir = opt.newDir, data = dir / "data";
@@ -142,7 +163,7 @@ int runNew(const Options& opt) {
     }
     const int size = 128;
     const std::pair<const char*, std::string> files[] = {
-        {"script.txt", script},
+        {"script.txt", starterScript()},
         {"picture.jpg", encodeJpeg(picture(size), size, size)},
         {"cube.3ds", tds::encode(tds::cube("cube", "picture.jpg", 2.0f, 1))},
         {"music.xm", xm::encode(music())},

@@ -25,10 +25,14 @@ out=$("$tamarack" --check "$show" 2>&1) || fail "--check of the installed show: 
 file "$prefix/shot.png" | grep -q 'PNG image data, 640 x 480' || fail "no 640 x 480 PNG: $(file "$prefix/shot.png")"
 (cd "$prefix" && "$tamarack" new myshow >/dev/null && "$tamarack" --check myshow >"$prefix/new.txt" 2>&1) ||
   fail "tamarack new, then --check: $(cat "$prefix/new.txt")"
+grep -qF "described in $prefix/share/doc/tamarack/docs/script.md." "$prefix/myshow/data/script.txt" ||
+  fail "the starter script does not name the installed script.md: $(grep described "$prefix/myshow/data/script.txt")"
 
-page=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tamarack.1" 2>&1) || fail "man -l failed: $page"
+page=$(MANWIDTH=80 man -l "$prefix/share/man/man1/tamarack.1.gz" 2>&1) || fail "man -l failed: $page"
 grep -q "^NAME" <<<"$page" || fail "no NAME section"
 grep -qF "Tamarack ${version#tamarack }" <<<"$page" || fail "the page does not carry $version"
+grep -qF "$prefix/share/doc/tamarack/docs/script.md" <<<"$page" || fail "the page does not name the installed script.md"
+grep -q "@" <<<"$(zcat "$prefix/share/man/man1/tamarack.1.gz" | grep -v '^\.\\"')" && fail "a name is left unfilled"
 options=$("$tamarack" --help | grep -oE -- '(^|[ ,])--?[A-Za-z][A-Za-z-]*' | tr -d ' ,' | sort -u)
 [ "$(wc -l <<<"$options")" -ge 15 ] || fail "too few options read from --help: $options"
 for o in $options new; do
@@ -43,7 +47,7 @@ for o in $(grep -- '^--' <<<"$options"); do
 done
 
 "$model" cube "$prefix/box.3ds" --texture box.jpg >/dev/null || fail "the installed tamarack-model failed"
-page=$(man -l "$prefix/share/man/man1/tamarack-model.1" 2>&1) || fail "man -l tamarack-model.1 failed"
+page=$(man -l "$prefix/share/man/man1/tamarack-model.1.gz" 2>&1) || fail "man -l tamarack-model.1 failed"
 for o in $("$model" cube --help | grep -oE -- '--[a-z-]+' | sort -u) convert cube sphere torus plane; do
   grep -qF -- "$o" <<<"$page" || fail "the tamarack-model page does not name $o"
 done
@@ -53,6 +57,9 @@ command -v dpkg-shlibdeps >/dev/null || fail "dpkg-shlibdeps is missing: run too
   fail "cpack: $(tail -5 "$prefix/cpack.log")"
 deb=$prefix/out/tamarack_${version#tamarack }_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $deb: $(ls "$prefix/out")"
+for page in tamarack tamarack-model; do # compressed, as Debian's policy asks
+  dpkg-deb -c "$deb" | grep -q "/usr/share/man/man1/$page.1.gz$" || fail "the .deb holds no man1/$page.1.gz"
+done
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libsdl2-2.0-0 libsdl2-mixer-2.0-0 libjpeg62-turbo libpng16-16; do
   grep -q "$lib" <<<"$depends" || fail "Depends does not name $lib: $depends"
@@ -75,4 +82,6 @@ dpkg --root="$root" --log=/dev/null -i "$deb" >"$prefix/dpkg.log" 2>&1 ||
 dpkg --root="$root" -s tamarack | grep -q '^Status: install ok installed' || fail "the .deb is not installed"
 out=$("$root/usr/bin/tamarack" --check "$root/usr/share/tamarack/show" 2>&1)
 [ "$out" = "0 errors, 0 warnings" ] || fail "--check of the show the .deb installed: $out"
+zcat "$root/usr/share/man/man1/tamarack.1.gz" | grep -qF /usr/share/doc/tamarack/docs/script.md ||
+  fail "the .deb's manual page does not name /usr/share/doc/tamarack/docs/script.md"
 echo "install and deb: ok"
