@@ -9,6 +9,7 @@
 // is reported on stderr, one line each; a summary of what was written goes to
 // stdout. A model that cannot be converted gives one line
 // "tamarack-model: FILE: REASON" and status 1, and OUT is left as it was.
+#include "assets/jpeg_encode.h"
 #include "assets/tds_writer.h"
 
 #include <CLI/CLI.hpp>
@@ -20,6 +21,9 @@
 #include <cfloat>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <png.h>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -118,11 +122,71 @@ bool materialTexture(const aiMaterial& m, std::string& path) {
     return false;
 }
 
+// A picture held inside the model file: the file's bytes in a format of
+// their own (hint "jpg", "png", ...), or texels of its own width and height.
+struct Embedded {
+    bool present = false;
+    std::string bytes, hint;
+    std::vector<uint8_t> rgb; // texels as RGB, when the file holds them so
+    int width = 0, height = 0;
+};
+
 struct Converted {
     tds::Model model;
     std::string texture; // the first picture a mesh wears, as the model names it
+    Embedded embedded;   // that picture, when the file holds it
     std::vector<std::string> notes;
 };
+
+Embedded embeddedPicture(const aiTexture& t) {
+    Embedded e;
+    e.present = true;
+    if (t.mHeight == 0) { // compressed: mWidth bytes
+        e.bytes.assign(reinterpret_cast<const char*>(t.pcData), t.mWidth);
+        e.hint = t.achFormatHint;
+        return e;
+    }
+    e.width = static_cast<int>(t.mWidth);
+    e.height = static_cast<int>(t.mHeight);
+    e.rgb.reserve(static_cast<size_t>(e.width) * e.height * 3);
+    for (size_t i = 0; i < static_cast<size_t>(e.width) * e.height; ++i)
+        e.rgb.insert(e.rgb.end(), {t.pcData[i].r, t.pcData[i].g, t.pcData[i].b});
+    return e;
+}
+
+std::string readAll(const std::string& path) {
+    std::ostringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+bool startsWith(const std::string& s, const char* head) {
+    return s.compare(0, std::strlen(head), head) == 0;
+}
+
+// The embedded picture as a JPEG file's bytes: a JPEG as it stands, a PNG or
+// texels encoded (transparency dropped: the engine draws pictures opaque).
+// Empty, with `why`, for a format that cannot be turned into one.
+std::string embeddedJpeg(const Embedded& e, std::string& why) {
+    if (startsWith(e.bytes, "\xFF\xD8\xFF")) return e.bytes;
+    if (!e.rgb.empty()) return encodeJpeg(e.rgb, e.width, e.height, 92);
+    if (startsWith(e.bytes, "\x89PNG")) {
+        png_image png{};
+        png.version = PNG_IMAGE_VERSION;
+        if (png_image_begin_read_from_memory(&png, e.bytes.data(), e.bytes.size())) {
+            png.format = PNG_FORMAT_RGB;
+            std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
+            if (png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr))
+                return encodeJpeg(rgb, static_cast<int>(png.width), static_cast<int>(png.height), 92);
+        }
+        why = std::string("its PNG cannot be read (") + png.message + ")";
+        png_image_free(&png);
+        return {};
+    }
+    why = "it is a '" + (e.hint.empty() ? std::string("unknown") : e.hint) +
+          "' picture, which this tool cannot turn into a JPEG";
+    return {};
+}
 
 // Reads IN with Assimp and merges every triangle of every mesh, placed by its
 // node, into one model with one texture (none when --texture names it).
@@ -202,12 +266,10 @@ Converted readModel(const std::string& in, bool textureGiven) {
         c.notes.push_back("the engine draws one texture per model: '" + textures[0] + "' is kept, " + rest +
                           (textures.size() > 2 ? " are" : " is") + " dropped");
     }
-    if (!c.texture.empty() && (c.texture[0] == '*' || scene->GetEmbeddedTexture(c.texture.c_str()))) {
-        if (!textureGiven)
-            c.notes.push_back(
-                "its texture is embedded in the file; the engine reads pictures from data/ only: "
-                "save it as a JPEG picture there and name it with --texture");
-        c.texture.clear();
+    if (!c.texture.empty()) {
+        if (const aiTexture* t = scene->GetEmbeddedTexture(c.texture.c_str()))
+            c.embedded = embeddedPicture(*t);
+        if (c.embedded.present || c.texture[0] == '*') c.texture.clear();
     }
     return c;
 }
@@ -257,6 +319,26 @@ void convert(const std::string& in, const std::string& out, const std::string& t
     std::vector<std::string> notes = c.notes;
     std::string name = texture;
     if (name.empty() && !c.texture.empty()) name = engineTextureName(c.texture, notes);
+    // An embedded picture goes beside the model, as the JPEG the model names.
+    std::string picture, picturePath;
+    if (texture.empty() && c.embedded.present) {
+        std::string why;
+        picture = embeddedJpeg(c.embedded, why);
+        if (picture.empty()) {
+            notes.push_back("its texture is embedded in the file, but " + why +
+                            ": save it as a JPEG picture in data/ and name it with --texture");
+        } else {
+            std::vector<std::string> ignored;
+            name = engineTextureName(stemOf(baseName(out)) + ".jpg", ignored);
+            const size_t slash = out.find_last_of('/');
+            picturePath = (slash == std::string::npos ? std::string() : out.substr(0, slash + 1)) + name;
+            struct stat st;
+            if (stat(picturePath.c_str(), &st) == 0 && readAll(picturePath) != picture)
+                throw Failure{picturePath + ": the model's embedded texture would be written there, but the "
+                                            "file exists and holds another picture: move it away, or name "
+                                            "the model's picture with --texture"};
+        }
+    }
     std::vector<tds::Mesh> parts = tds::split(c.model, stemOf(baseName(out)), name);
     if (parts.size() > 1) {
         size_t vertices = 0;
@@ -268,6 +350,12 @@ void convert(const std::string& in, const std::string& out, const std::string& t
                         plural(parts.size(), "object", "objects"));
     }
     writeParts(out, parts);
+    if (!picturePath.empty()) {
+        const std::string why = tds::writeFile(picturePath, picture);
+        if (!why.empty()) throw Failure{why};
+        notes.push_back("its embedded texture is written as " + picturePath +
+                        ", the picture the model names: keep it in data/ beside the model");
+    }
     for (const std::string& n : notes)
         note(in, n);
     checkOutName(out);

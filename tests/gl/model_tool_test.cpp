@@ -3,6 +3,7 @@
 #include "render/scene_gl.h"
 #include "render/texture_upload.h"
 #include "support/gl_fixture.h"
+#include "support/make_jpeg.h"
 #include "support/model_files.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
@@ -182,4 +183,49 @@ TEST(ModelToolFile, BadInputGivesOneLineStatusAndNoFile) {
     }
     EXPECT_EQ(readFile(show.data("old.3ds")), "the previous model");
     EXPECT_EQ(std::distance(fs::directory_iterator(show.dir() + "/data"), {}), 5) << "a file was left behind";
+}
+
+// A .glb that holds its picture: convert writes the picture beside the model
+// as the JPEG the model names, and the show draws the model wearing it.
+TEST(ModelToolEmbedded, TheEmbeddedPictureIsWrittenAndTheShowDrawsTheModelWearingIt) {
+    TempShow show;
+    const std::string jpeg = makeJpeg(64, 64, [](int, int y) {
+        return y < 32 ? std::array<uint8_t, 4>{255, 0, 0, 255} : std::array<uint8_t, 4>{0, 255, 0, 255};
+    });
+    show.write("../square.glb", glbSquareWithPicture(jpeg));
+    const RunResult r =
+        runProgram(modelTool, {"convert", show.dir() + "/square.glb", show.data("square.3ds")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("its embedded texture is written as " + show.data("square.jpg")), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.out.find("texture square.jpg"), std::string::npos) << r.out;
+    EXPECT_EQ(readFile(show.data("square.jpg")), jpeg); // a JPEG is written as it was held
+    // Converting again writes the same picture again.
+    EXPECT_EQ(runProgram(modelTool, {"convert", show.dir() + "/square.glb", show.data("square.3ds")}).status,
+              0);
+
+    show.script("Default 640x480 !sound\n@sync\n"
+                "0 track 1 type 0 object square.3ds duration 5.0 translate 0 0 -2 color 1 1 1\n");
+    EXPECT_EQ(runTamarack({"--check", show.dir()}).out, "0 errors, 0 warnings\n");
+    ASSERT_EQ(
+        runTamarack({"--shot", "1", show.dir() + "/frame.png", show.dir()}, "", {"SDL_AUDIODRIVER=dummy"})
+            .status,
+        0);
+    const Image frame = readPNG(show.dir() + "/frame.png");
+    ASSERT_EQ(frame.width, 640);
+    // The square spans rows 150 to 330 of the frame: its upper half red, its lower half green.
+    const RGB upper = frame.at(320, 200), lower = frame.at(320, 280), outside = frame.at(320, 100);
+    EXPECT_GT(upper[0], 200);
+    EXPECT_LT(upper[1], 60);
+    EXPECT_GT(lower[1], 200);
+    EXPECT_LT(lower[0], 60);
+    EXPECT_EQ(outside, (RGB{0, 0, 0}));
+
+    // Another picture already at that name is never overwritten.
+    show.write("square.jpg", "someone else's picture");
+    const RunResult kept =
+        runProgram(modelTool, {"convert", show.dir() + "/square.glb", show.data("square.3ds")});
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_NE(kept.err.find("exists and holds another picture"), std::string::npos) << kept.err;
+    EXPECT_EQ(readFile(show.data("square.jpg")), "someone else's picture");
 }

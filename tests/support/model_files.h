@@ -98,3 +98,37 @@ inline ModelFile gltfTwoSquares(const std::string& image) {
     f.triangles = 4;
     return f;
 }
+
+// A binary glTF (.glb) file: the unit square of gltfTwoSquares at the origin, wearing the picture
+// `jpeg` held inside the file (a buffer view with mimeType image/jpeg).
+inline std::string glbSquareWithPicture(const std::string& jpeg) {
+    const float corners[] = {-0.5f, -0.5f, 0, 0.5f, -0.5f, 0, 0.5f, 0.5f, 0, -0.5f, 0.5f, 0, // 48 bytes
+                             0,     1,     1, 1,    1,     0, 0,    0};                      // 32 bytes
+    const uint16_t indices[] = {0, 1, 2, 0, 2, 3};                                           // 12 bytes
+    std::string bin = std::string(reinterpret_cast<const char*>(corners), sizeof corners) +
+                      std::string(reinterpret_cast<const char*>(indices), sizeof indices) + jpeg;
+    const size_t binLength = bin.size();
+    bin.resize((bin.size() + 3) / 4 * 4, '\0');
+    std::string json =
+        R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0, "TEXCOORD_0": 1}, "indices": 2, "material": 0}]}],
+        "materials": [{"pbrMetallicRoughness": {"baseColorTexture": {"index": 0}}}],
+        "textures": [{"source": 0}], "images": [{"bufferView": 3, "mimeType": "image/jpeg"}],
+        "buffers": [{"byteLength": )" +
+        std::to_string(binLength) + R"(}], "bufferViews": [{"buffer": 0, "byteOffset": 0, "byteLength": 48},
+        {"buffer": 0, "byteOffset": 48, "byteLength": 32}, {"buffer": 0, "byteOffset": 80, "byteLength": 12},
+        {"buffer": 0, "byteOffset": 92, "byteLength": )" +
+        std::to_string(jpeg.size()) +
+        R"(}], "accessors": [{"bufferView": 0, "componentType": 5126, "count": 4,
+        "type": "VEC3", "min": [-0.5, -0.5, 0], "max": [0.5, 0.5, 0]},
+        {"bufferView": 1, "componentType": 5126, "count": 4, "type": "VEC2"},
+        {"bufferView": 2, "componentType": 5123, "count": 6, "type": "SCALAR"}]})";
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    auto u32 = [](uint32_t v) {
+        return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                           static_cast<char>(v >> 24)};
+    };
+    const uint32_t total = static_cast<uint32_t>(12 + 8 + json.size() + 8 + bin.size());
+    return "glTF" + u32(2) + u32(total) + u32(static_cast<uint32_t>(json.size())) + "JSON" + json +
+           u32(static_cast<uint32_t>(bin.size())) + std::string("BIN\0", 4) + bin;
+}
