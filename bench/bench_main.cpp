@@ -10,6 +10,7 @@
 #include "base/engine.h"
 #include "base/huge_pages.h"
 #include "base/timer.h"
+#include "bench/bench_dev.h"
 #include "bench/bench_load.h"
 #include "bench/bench_util.h"
 #include "cli/modes.h"
@@ -572,7 +573,8 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: tamarack-bench [--quick] "
-        "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|export|export_4k ...]\n");
+        "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|export|export_4k|dev_reload "
+        "...]\n");
     return 2;
 }
 
@@ -588,6 +590,8 @@ int main(int argc, char** argv) {
         return startupChild(args[1], args[2] == "immediate", false);
     if (args.size() == 2 && args[0] == "--bigphoto-floor") return bigPhotoFloor(args[1] + "/data/photo.jpg");
     if (args.size() == 2 && args[0] == "--bigphoto-run") return startupChild(args[1], false, true);
+    if (args.size() == 4 && args[0] == "--write-photo")
+        return writeBenchPhoto(std::atoi(args[1].c_str()), std::atoi(args[2].c_str()), args[3]);
 
     std::vector<std::string> workloads;
     std::string child;
@@ -598,7 +602,8 @@ int main(int argc, char** argv) {
             child = args[++i];
         else if (args[i] == "bezier" || args[i] == "model" || args[i] == "layers" || args[i] == "startup" ||
                  args[i] == "startup_busy" || args[i] == "bigphoto" || args[i] == "bundled" ||
-                 args[i] == "load" || args[i] == "window" || args[i] == "export" || args[i] == "export_4k")
+                 args[i] == "load" || args[i] == "window" || args[i] == "export" || args[i] == "export_4k" ||
+                 args[i] == "dev_reload")
             workloads.push_back(args[i]);
         else
             return usage();
@@ -617,6 +622,7 @@ int main(int argc, char** argv) {
         if (child == "window") return runWindow();
         if (child == "export") return runExport();
         if (child == "export_4k") return runExport4k();
+        if (child == "dev_reload") return runDevReload(quick, self);
         return usage();
     }
     if (workloads.empty())

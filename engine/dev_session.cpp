@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <set>
 #include <sys/stat.h>
 #include <vector>
 
@@ -25,8 +27,9 @@ CDev dev;
 
 namespace {
 
-constexpr uint32_t kPollEvery = 250;  // ms between two looks at data/
-constexpr uint32_t kTitleEvery = 250; // ms between two title updates
+constexpr uint32_t kPollEvery = 50;     // ms between two looks at data/
+constexpr uint32_t kReloadedFor = 2000; // ms the title says "reloaded"
+constexpr uint32_t kTitleEvery = 250;   // ms between two title updates
 
 // Editors' backup and swap files are no part of the show.
 bool ignored(const char* name) {
@@ -35,6 +38,17 @@ bool ignored(const char* name) {
 }
 
 } // namespace
+
+std::map<std::string, std::string> fileSignatures() {
+    std::map<std::string, std::string> out;
+    std::string sig = dataSignature(false);
+    for (size_t at = 0; at < sig.size();) {
+        const size_t end = sig.find('\n', at), bar = sig.find('|', at);
+        out[sig.substr(at, bar - at)] = sig.substr(bar + 1, end - bar - 1);
+        at = end + 1;
+    }
+    return out;
+}
 
 std::string dataSignature(bool scriptOnly) {
     std::string sig;
@@ -113,6 +127,7 @@ bool CDev::handle(const SDL_Event& e) {
 void CDev::watch() {
     scriptSignature = dataSignature(true);
     assetSignature = dataSignature(false);
+    assetFiles = fileSignatures();
     pendingSignature.clear();
     lastPoll = ticks();
 }
@@ -135,11 +150,10 @@ bool CDev::poll() {
     return reload();
 }
 
-static void rescanAssets() {
-    assetReport.clear();
-    gfxClear();
+// Loads again the files of data/ that changed; the others keep what they hold.
+static void rescanAssets(const std::set<std::string>& unchanged) {
     // The music is reopened by sound.refresh(), and only when its file changed.
-    if (const std::string music = scanData().musicPath(); !music.empty()) sound.path = music;
+    if (const std::string music = rescanData(unchanged).musicPath(); !music.empty()) sound.path = music;
 }
 
 bool CDev::reload() {
@@ -147,19 +161,27 @@ bool CDev::reload() {
     // Files other than the script changed on disk: the old ones cannot be
     // brought back, so they are rescanned whatever the script holds.
     const bool assetsChanged = newAssets != assetSignature;
+    // The pictures and models whose files are as they were keep their records.
+    const std::map<std::string, std::string> files = fileSignatures();
+    std::set<std::string> unchanged;
+    for (const auto& [name, sig] : files)
+        if (const auto it = assetFiles.find(name); it != assetFiles.end() && it->second == sig)
+            unchanged.insert(name);
     scriptSignature = newScript;
     assetSignature = newAssets;
+    assetFiles = files;
     const int32_t now = timer.elapsed;
 
     const CScript previous = script;
     const CInit previousInit = einit;
-    if (assetsChanged) rescanAssets();
+    if (assetsChanged) rescanAssets(unchanged);
 
     script.reset();
     einit.defaults();
     bool good = openScript();
+    std::vector<Diagnostic> found;
     if (good) {
-        const std::vector<Diagnostic> found = checkShow(fps);
+        found = checkShow(fps);
         const bool errors = std::any_of(found.begin(), found.end(),
                                         [](const Diagnostic& d) { return d.severity == Diagnostic::Error; });
         if (errors) {
@@ -187,9 +209,18 @@ bool CDev::reload() {
     einit.soundOn = previousInit.soundOn;
     einit.videoWidth = previousInit.videoWidth;
     einit.videoHeight = previousInit.videoHeight;
-    if (!assetsChanged) rescanAssets();
     seekKeepingMusic(now);
     sound.refresh(now, paused);
+    // What was reloaded and what --check would say of it.
+    const long warnings = std::count_if(
+        found.begin(), found.end(), [](const Diagnostic& d) { return d.severity == Diagnostic::Warning; });
+    std::fprintf(stderr, "tamarack: reloaded %s: %zu commands, 0 errors, %ld warnings\n", kScriptPath,
+                 script.commands.size(), warnings);
+    for (const Diagnostic& d : found)
+        std::fprintf(stderr, "%s\n", formatDiagnostic(d).c_str());
+    reloadedAt = ticks();
+    showReloaded = true;
+    lastTitle = reloadedAt - kTitleEvery; // the title says so with the next frame
     return true;
 }
 
@@ -198,10 +229,10 @@ void CDev::seekKeepingMusic(int32_t ms) {
     continueAt(timer.elapsed);
 }
 
-std::string CDev::title(int32_t ms, int framesPerSecond, bool paused) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "Tamarack - %.2f s - %d fps%s", ms / 1000.0, framesPerSecond,
-                  paused ? " - paused" : "");
+std::string CDev::title(int32_t ms, int framesPerSecond, bool paused, bool reloaded) {
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "Tamarack - %.2f s - %d fps%s%s", ms / 1000.0, framesPerSecond,
+                  paused ? " - paused" : "", reloaded ? " - reloaded" : "");
     return buf;
 }
 
@@ -212,7 +243,9 @@ void CDev::frameDrawn() {
         frameTimes.pop_front();
     if (now - lastTitle < kTitleEvery) return;
     lastTitle = now;
+    if (showReloaded && now - reloadedAt >= kReloadedFor) showReloaded = false;
     if (einit.screen)
-        SDL_SetWindowTitle(einit.screen,
-                           title(timer.elapsed, static_cast<int>(frameTimes.size()), paused).c_str());
+        SDL_SetWindowTitle(
+            einit.screen,
+            title(timer.elapsed, static_cast<int>(frameTimes.size()), paused, showReloaded).c_str());
 }

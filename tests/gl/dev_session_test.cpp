@@ -1,3 +1,4 @@
+#include "assets/gfx.h"
 #include "base/config.h"
 #include "base/engine.h"
 #include "base/timer.h"
@@ -17,6 +18,7 @@
 #include "tests/gl/render_util.h"
 
 #include <chrono>
+#include <map>
 #include <thread>
 
 namespace {
@@ -135,6 +137,48 @@ TEST_F(Dev, ReloadShowsTheEditAtTheCurrentTimeAndKeepsTheShowOnErrors) {
     EXPECT_EQ(timer.elapsed, 3200);
     draw();
     EXPECT_TRUE(pixel(148, 363)[0] < 30 && pixel(148, 363)[1] > 60) << "green, faded in as far";
+}
+
+// The textures registered under each name, by record.
+std::map<std::string, const texture_type*> textureRecords() {
+    std::map<std::string, const texture_type*> out;
+    for (const texture_type* t = gfx.textures; t; t = t->next)
+        out[t->name] = t;
+    return out;
+}
+
+TEST_F(Dev, AReloadSaysWhatItTookAndLoadsOnlyTheFilesThatChanged) {
+    const auto before = textureRecords();
+    // A script edit that adds a warning: the script alone is read again.
+    save(kShow + "4.0 track 4 type 1 object red.jpg duration 1.0 translate 0 0 -7\n");
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(dev.reload());
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "tamarack: reloaded data/script.txt: 4 commands, 0 errors, 1 warnings\n"
+        "data/script.txt:5: warning: 'translate' is never read by a picture layer (type 1), which lies in "
+        "window pixels: remove it, and place the layer with 'move X Y' or 'center'\n");
+    EXPECT_EQ(textureRecords(), before) << "a script edit loaded pictures again";
+
+    // One picture changed: it alone is loaded again, and the frame shows it.
+    sleepMs(20);
+    show.write("green.jpg", solidJpeg(64, 64, 255, 255, 0));
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(dev.reload());
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(),
+        "tamarack: reloaded data/script.txt: 4 commands, 0 errors, 1 warnings\n"
+        "data/script.txt:5: warning: 'translate' is never read by a picture layer (type 1), which lies in "
+        "window pixels: remove it, and place the layer with 'move X Y' or 'center'\n");
+    const auto after = textureRecords();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after.at("red.jpg"), before.at("red.jpg"));
+    EXPECT_EQ(after.at("blue.jpg"), before.at("blue.jpg"));
+    EXPECT_EQ(getTextureNum("green.jpg"), 1); // still in its place in name order
+    dev.seek(2700);                           // the green layer at (500, 20)
+    draw();
+    const auto yellow = pixel(530, 480 - 50);
+    EXPECT_TRUE(yellow[0] > 200 && yellow[1] > 200 && yellow[2] < 60) << "the changed picture is not shown";
 }
 
 TEST_F(Dev, MusicFollowsSeeksAndPause) {
