@@ -5,6 +5,7 @@
 #include "assets/gfx.h"
 #include "base/text.h"
 #include "script/keywords.h"
+#include "script/musical_time.h"
 #include "script/script.h"
 #include "script/suggest.h"
 #include "script/unseen.h"
@@ -63,8 +64,12 @@ class CommandReader {
             warn("the line holds only blanks and becomes an empty command at time 0: delete it");
             return;
         }
-        out.timeIsNumber = readInt(word, out.time);
-        if (!out.timeIsNumber)
+        std::string problem;
+        const TimeRead time = readStartTime(word, names.grid, out.time, startBeat, &problem);
+        out.timeIsNumber = time == TimeRead::Musical || (time == TimeRead::Plain && beginsInt(word));
+        if (time == TimeRead::Wrong)
+            error("the start time " + problem);
+        else if (!out.timeIsNumber)
             warn("the time " + quoted(word) +
                  " is no number, so the command gets time 0: write its start time first, in ms (1500) or "
                  "seconds (1.5)");
@@ -108,6 +113,7 @@ class CommandReader {
     int line;
     const ShowNames& names;
     CommandReading& out;
+    double startBeat = 0; // of a musical start time; NaN for one in ms
 
     bool next(std::string& word) {
         if (pos >= words.size()) return false;
@@ -152,7 +158,15 @@ class CommandReader {
             case Values::Integers:
             case Values::Length: {
                 int32_t v = 0;
-                if (!readInt(arg, v)) {
+                if (k.values == Values::Length && isMusicalWord(arg)) {
+                    double beats = 0;
+                    std::string problem;
+                    if (readLength(arg, names.grid, out.time, startBeat, v, beats, &problem) ==
+                        TimeRead::Wrong) {
+                        error(label(k, endPart) + ": " + problem);
+                        break;
+                    }
+                } else if (!readInt(arg, v)) {
                     notANumber(k, endPart, arg);
                     break;
                 }
@@ -182,6 +196,17 @@ class CommandReader {
             case Values::Mask:
                 maskName(arg, endPart);
                 break;
+            case Values::Choice: {
+                std::vector<std::string> choices(k.choices, k.choices + k.choiceCount);
+                if (!contains(choices, arg)) {
+                    const std::string near = nearestWord(arg, choices);
+                    error(quoted(k.name) + " takes " + k.what + "; " + quoted(arg) +
+                          " is none of them and is ignored: " +
+                          (near.empty() ? "write e.g. " + quoted(k.example)
+                                        : "did you mean " + quoted(near) + "?"));
+                }
+                break;
+            }
             case Values::None:
             case Values::End:
                 break;
@@ -414,6 +439,7 @@ std::vector<Diagnostic> checkShow(int fps) {
     names.files = showFiles.names();
     for (const std::vector<SYNC>& track : script.syncTracks)
         names.syncTrackSizes.push_back(track.size());
+    names.grid = script.grid;
     checkShowFiles(showFiles, out);
 
     std::set<int32_t> tracks; // every track a command names

@@ -1,5 +1,6 @@
 #pragma once
 #include "base/diagnostic.h"
+#include "timeline/beat_grid.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,7 @@ struct ShowNames {
     std::vector<std::string> models;    // registered 3DS models
     std::vector<std::string> files;     // every name in data/ (loaded or not)
     std::vector<size_t> syncTrackSizes; // number of steps of each sync track
+    BeatGrid grid;                      // the tempo and module rows times are written by
 };
 
 // One command read once, as the interpreter reads it (same words, same

@@ -18,7 +18,7 @@ static void stepped(const CScene& s, int32_t position) {
 
 void walkScenes() {
     const int32_t now = timer.elapsed;
-    SyncContext sync{script.scenes, script.syncSceneIt, script.syncTracks};
+    SyncContext sync{script.scenes, script.syncSceneIt, script.syncTracks, &script.grid};
     script.sceneIt = script.scenes.begin();
     while (script.sceneIt != script.scenes.end()) {
         CScene& s = *script.sceneIt;

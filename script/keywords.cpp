@@ -15,8 +15,8 @@ constexpr int32_t kDefaultBlendDst = 1;
 constexpr Keyword row(const char* name, Values values, int count, Flag on, Flag interp, Integer first,
                       Integer second, RealsOf start, RealsOf end, const char* what, const char* example,
                       Unset unset0 = {}, Unset unset1 = {}, Integer rearm = nullptr) {
-    return Keyword{name,  values,           count, on,     interp, {first, second}, start, end,
-                   rearm, {unset0, unset1}, what,  example};
+    return Keyword{name, values,  count,   on, interp, {first, second}, start, end, rearm, {unset0, unset1},
+                   what, example, nullptr, 0};
 }
 constexpr Keyword flag(const char* name, Flag on) {
     return row(name, Values::None, 0, on, nullptr, nullptr, nullptr, nullptr, nullptr, "", "");
@@ -74,6 +74,20 @@ const Keyword kKeywords[] = {
     flag("reflect", &CScene::reflect),
     flag("wireframe", &CScene::wireframe),
     flag("center", &CScene::center),
+    Keyword{"ease",
+            Values::Choice,
+            1,
+            nullptr,
+            nullptr,
+            {&CScene::ease, nullptr},
+            nullptr,
+            nullptr,
+            nullptr,
+            {Unset{&CScene::ease, 0}, Unset{}},
+            "linear, smooth, in, out, step or ramp",
+            "ease smooth",
+            kEaseNames,
+            static_cast<int>(std::size(kEaseNames))},
     row("end", Values::End, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, "", ""),
 };
 

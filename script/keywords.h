@@ -22,6 +22,7 @@ enum class Values {
     Object,   // a picture (which also sets width and height), a model or a number into
               // integers[0]; after "to", one more into integers[1]
     Mask,     // a picture or a number into integers[0]; after "to", into integers[1]
+    Choice,   // one of the words of `choices` into integers[0]: its index
     End,      // ends the show; nothing after it is read
 };
 
@@ -35,16 +36,18 @@ struct Unset {
 struct Keyword {
     const char* name;
     Values values;
-    int count;                    // values before the optional "to" part
-    bool CScene::*on;             // set by the keyword (null: none)
-    bool CScene::*interp;         // set when "to" follows (null: the keyword has no "to" part)
-    int32_t CScene::*integers[2]; // Integers, Length, Object and Mask: where the values go
-    float* (*start)(CScene&);     // Reals: the first values
-    float* (*end)(CScene&);       // Reals: the values after "to"
-    int32_t CScene::*rearm;       // set to -1 before the values (a sync record is armed afresh)
-    Unset unset[2];               // before each command: these fields, and `on` and `interp` false
-    const char* what;             // the values in words, for --check's messages
-    const char* example;          // a correct use, for --check's messages
+    int count;                            // values before the optional "to" part
+    bool CScene::*on;                     // set by the keyword (null: none)
+    bool CScene::*interp;                 // set when "to" follows (null: the keyword has no "to" part)
+    int32_t CScene::*integers[2];         // Integers, Length, Object and Mask: where the values go
+    float* (*start)(CScene&);             // Reals: the first values
+    float* (*end)(CScene&);               // Reals: the values after "to"
+    int32_t CScene::*rearm;               // set to -1 before the values (a sync record is armed afresh)
+    Unset unset[2];                       // before each command: these fields, and `on` and `interp` false
+    const char* what;                     // the values in words, for --check's messages
+    const char* example;                  // a correct use, for --check's messages
+    const char* const* choices = nullptr; // Choice: the words
+    int choiceCount = 0;                  // how many
 
     bool hasTo() const { return interp != nullptr; }
     // Whether the keyword fills this field of the record.

@@ -375,6 +375,9 @@ void CScript::init(const char* path) {
     lineNumbers.clear();
     keptLines.clear();
     openError.clear();
+    const std::string scriptPath = path;
+    const size_t slash = scriptPath.rfind('/');
+    musicFolder = slash == std::string::npos ? std::string(".") : scriptPath.substr(0, slash);
     std::string data;
     opened = readWhole(path, data, openError);
     if (opened) Loader(*this, std::move(data)).run();

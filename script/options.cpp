@@ -1,10 +1,17 @@
+#include "assets/file_kinds.h"
+#include "assets/module_timing.h"
+#include "assets/music_decode.h"
 #include "base/config.h"
+#include "script/musical_time.h"
 #include "script/script.h"
 #include "script/suggest.h"
 #include "script/words.h"
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -22,6 +29,9 @@
 // - "Sync" pairs: an incomplete last pair is dropped, and a word that does not
 //   begin with a number counts as 0 (each with a warning); blanks after the
 //   last number add nothing.
+// - "Tempo BPM [BEATS_PER_BAR]" sets the beat of the times written to the
+//   music (musical_time.h); a musical time that cannot be read makes its
+//   command, or its sync step, be left out, with an error.
 // A line names its first few wrong words one by one and counts the rest in
 // one more warning, so that a runaway line does not bury the others.
 
@@ -62,10 +72,75 @@ bool applyOption(std::string_view word) {
     return true;
 }
 
+// The music that plays from `folder`: the last music file in name order, as
+// the scan of data/ chooses it. Empty when there is none.
+std::string playingMusic(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        if (scanKind(*it) == FileKind::Music) return folder + "/" + *it;
+    return std::string();
+}
+
+// A number of beats a minute: a plain decimal number above 0.
+bool readTempo(std::string_view word, double& bpm) {
+    const std::string w(word);
+    char* end = nullptr;
+    const double v = std::strtod(w.c_str(), &end);
+    if (end == w.c_str() || *end != '\0' || !(v > 0) || v > 100000) return false;
+    bpm = v;
+    return true;
+}
+
+// A sync step whose length is written to the music, read once the tempo is known.
+struct MusicalStep {
+    size_t track, step;
+    std::string word;
+    int line;
+};
+
+// The beat grid of the show: the tempo the options gave, and the rows of the
+// module that plays when a time needs them.
+void buildGrid(CScript& s, size_t firstCommand, const std::vector<MusicalStep>& steps) {
+    // The module is read only when a time needs its rows: reading it takes
+    // a while, and a show that writes no such time loads as it always has.
+    bool needed = false;
+    BeatGrid& grid = s.grid;
+    for (const MusicalStep& step : steps)
+        needed = needed || needsModule(step.word, grid.bpm > 0);
+    std::vector<std::string_view> w;
+    for (size_t i = firstCommand; i < s.lines.size() && !needed; ++i) {
+        splitWords(s.lines[i], w);
+        for (std::string_view word : w)
+            if (needsModule(word, grid.bpm > 0)) needed = true;
+    }
+    s.modulePath.clear();
+    grid.rowMs.clear();
+    grid.orderRowMs.clear();
+    if (!needed) return;
+    const std::string music = playingMusic(s.musicFolder);
+    if (music.empty() || musicKind(music) != MusicKind::Module) return;
+    ModuleTiming timing;
+    std::string error;
+    const std::string shown = "data/" + music.substr(music.rfind('/') + 1);
+    if (!readModuleTiming(music, timing, error)) {
+        s.diagnostics.push_back(Diagnostic{Diagnostic::Error, kScriptPath, 0,
+                                           "the times written to the music need the rows of " + shown +
+                                               ", which cannot be read: " + error});
+        return;
+    }
+    s.modulePath = shown;
+    fillGrid(timing, grid);
+}
+
 } // namespace
 
 void CScript::optionParse() {
     current = 0;
+    grid = BeatGrid{};
     auto lineAt = [this](size_t i) { return i < lineNumbers.size() ? lineNumbers[i] : 0; };
     auto note = [this](Diagnostic::Severity severity, int line, const std::string& message) {
         diagnostics.push_back(Diagnostic{severity, kScriptPath, line, message});
@@ -73,6 +148,7 @@ void CScript::optionParse() {
 
     size_t i = 0;
     bool timeline = false;
+    std::vector<MusicalStep> musicalSteps;
     std::vector<std::string_view> w;
     for (; i < lines.size() && !timeline; ++i) {
         splitWords(lines[i], w);
@@ -108,12 +184,39 @@ void CScript::optionParse() {
                     if (!readInt(w[p], step.track))
                         wrongWord("\"" + std::string(w[p]) +
                                   "\" in \"Sync\" is no number and counts as 0: write a track number");
-                    if (!readInt(w[p + 1], step.length))
+                    if (isMusicalWord(w[p + 1]))
+                        musicalSteps.push_back(
+                            MusicalStep{syncTracks.size() - 1, track.size(), std::string(w[p + 1]), line});
+                    else if (!readInt(w[p + 1], step.length))
                         wrongWord("\"" + std::string(w[p + 1]) +
                                   "\" in \"Sync\" is no number and counts as 0: write a length in ms");
                     track.push_back(step);
                 }
                 countRest("in \"Sync\" are no numbers and count as 0");
+                break;
+            }
+            if (w[k] == "Tempo") {
+                double bpm = 0;
+                int32_t perBar = 4;
+                if (k + 1 >= w.size() || !readTempo(w[k + 1], bpm)) {
+                    note(Diagnostic::Error, line,
+                         "\"Tempo\" needs the music's beats a minute, a number above 0 (it may have a "
+                         "fraction), then optionally its beats a bar: write e.g. \"Tempo 125\" or \"Tempo "
+                         "101.25 3\"");
+                } else if (k + 2 < w.size() && (!readInt(w[k + 2], perBar) || perBar < 1 || perBar > 64 ||
+                                                std::to_string(perBar) != w[k + 2])) {
+                    note(Diagnostic::Error, line,
+                         "\"Tempo\": the beats a bar, \"" + std::string(w[k + 2]) +
+                             "\", is no whole number from 1 to 64: write e.g. \"Tempo " +
+                             std::string(w[k + 1]) + " 4\"");
+                } else {
+                    if (k + 3 < w.size())
+                        note(Diagnostic::Warning, line,
+                             "\"Tempo\" takes the beats a minute and the beats a bar; the words after them "
+                             "are ignored: remove them");
+                    grid.bpm = bpm;
+                    grid.beatsPerBar = perBar;
+                }
                 break;
             }
             if (w[k] == "Default") {
@@ -130,10 +233,38 @@ void CScript::optionParse() {
              "no \"@sync\" line: every line is read as options and the show has no commands; put a line "
              "\"@sync\" between the options and the timeline");
 
+    buildGrid(*this, i, musicalSteps);
+    std::string problem;
+    for (auto m = musicalSteps.rbegin(); m != musicalSteps.rend(); ++m) {
+        SYNC& step = syncTracks[m->track][m->step];
+        if (readLength(m->word, grid, 0, 0.0, step.length, step.beats, &problem) == TimeRead::Wrong) {
+            note(Diagnostic::Error, m->line,
+                 "the length of a \"Sync\" step: " + problem + "; the step is left out");
+            syncTracks[m->track].erase(syncTracks[m->track].begin() + static_cast<long>(m->step));
+        }
+    }
+
     for (; timeline && i < lines.size(); ++i) {
         if (lines[i] == "@end") break;
         int32_t time = 0;
-        readInt(lines[i], time); // 0 when the first word is no number
+        double beat = 0;
+        splitWords(lines[i], w);
+        if (!w.empty() &&
+            readStartTime(w[0], grid, time, beat, &problem) == TimeRead::Wrong) { // else 0 when no number
+            note(Diagnostic::Error, lineAt(i), "the start time " + problem + "; the command is left out");
+            continue;
+        }
+        bool readable = true;
+        for (size_t k = 0; k + 1 < w.size() && readable; ++k) {
+            int32_t length = 0;
+            double beats = 0;
+            if (w[k] == "duration" && isMusicalWord(w[k + 1]) &&
+                readLength(w[k + 1], grid, time, beat, length, beats, &problem) == TimeRead::Wrong) {
+                note(Diagnostic::Error, lineAt(i), "the duration " + problem + "; the command is left out");
+                readable = false;
+            }
+        }
+        if (!readable) continue;
         times.push_back(time);
         commands.push_back(lines[i]);
         commandLines.push_back(lineAt(i));

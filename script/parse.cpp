@@ -3,9 +3,11 @@
 #include "base/engine.h"
 #include "script/frame_step.h"
 #include "script/keywords.h"
+#include "script/musical_time.h"
 #include "script/script.h"
 #include "script/words.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -50,25 +52,30 @@ void readFloat(const std::string& word, float& target) {
 // the keyword table says.
 class Interpreter {
   public:
-    Interpreter(const std::string& command, CScene& record) : words(command), s(record) {}
+    Interpreter(const std::string& command, CScene& record, const BeatGrid& grid)
+        : words(command), s(record), grid(grid) {}
 
     // Interprets the whole command; false when it was "end".
     bool run() {
-        if (words.next(word)) readInt(word, s.startTime);
+        if (words.next(word)) readStartTime(word, grid, s.startTime, startBeat);
         while (words.next(word)) {
             const Keyword* k = findKeyword(word);
             if (!k) continue; // any other word is skipped
             if (k->values == Values::End) return false;
             keyword(*k);
         }
+        // A synced record counts musical step lengths from its start's beat.
+        if (s.sync) s.syncBeatEnd = std::isnan(startBeat) ? grid.beatAt(s.startTime) : startBeat;
         return true;
     }
 
   private:
     Words words;
     CScene& s;
-    std::string word; // the keyword being interpreted
-    std::string arg;  // its current argument
+    const BeatGrid& grid;
+    double startBeat = 0; // the beat position of a musical start; NaN for one in ms
+    std::string word;     // the keyword being interpreted
+    std::string arg;      // its current argument
 
     // Reads the next argument word; false when the command has ended.
     bool argument() { return words.next(arg); }
@@ -123,7 +130,8 @@ class Interpreter {
         case Values::Length:
             if (argument()) {
                 int32_t& length = s.*k.integers[0];
-                readInt(arg, length);
+                double beats = 0;
+                readLength(arg, grid, s.startTime, startBeat, length, beats);
                 s.*k.integers[1] =
                     static_cast<int32_t>(static_cast<uint32_t>(s.startTime) + static_cast<uint32_t>(length));
             }
@@ -139,6 +147,11 @@ class Interpreter {
             break;
         case Values::Mask:
             maskArg(s.*k.integers[endPart ? 1 : 0]);
+            break;
+        case Values::Choice:
+            if (argument())
+                for (int i = 0; i < k.choiceCount; ++i)
+                    if (arg == k.choices[i]) s.*k.integers[0] = i;
             break;
         case Values::None:
         case Values::End:
@@ -177,7 +190,7 @@ void CScript::parse() {
     for (;;) {
         resetRecord(record);
         record.command = static_cast<int32_t>(current);
-        if (!Interpreter(commands[current], record).run()) {
+        if (!Interpreter(commands[current], record, grid).run()) {
             engine.quit(); // the live show never comes back from here
             return;
         }

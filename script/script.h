@@ -1,6 +1,7 @@
 #pragma once
 #include "base/diagnostic.h"
 #include "base/show_paths.h"
+#include "timeline/beat_grid.h"
 #include "timeline/scene.h"
 
 #include <cstdint>
@@ -31,6 +32,13 @@ class CScript {
     bool opened = false;                // whether init() could open the file
     std::string openError;              // strerror text when it could not
     std::vector<std::string> keptLines; // lines as loading left them, before the options pass
+
+    // The music's beats and a module's rows, for the times written to the
+    // music: the "Tempo" option, and the module of the show's folder when a
+    // time needs it (musical_time.h). Built by the options pass.
+    BeatGrid grid;
+    std::string musicFolder; // where the music is looked for: the script's folder
+    std::string modulePath;  // the module the grid's rows come from; empty: none
 
     void init(const char* path);
     void defineInit();

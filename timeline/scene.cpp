@@ -3,6 +3,8 @@
 #include "base/timer.h"
 #include "timeline/value_position.h"
 
+#include <algorithm>
+
 CBezier scene1;
 
 template int32_t CScene::valuePosition<int32_t>(int32_t, int32_t) const;
@@ -35,6 +37,7 @@ void CScene::copy(const CScene& source) {
     syncTrack = keep.syncTrack;
     syncPosition = keep.syncPosition;
     syncStepEnd = keep.syncStepEnd;
+    syncBeatEnd = keep.syncBeatEnd;
 
     objectValue = keep.objectValue;
     maskValue = keep.maskValue;
@@ -69,6 +72,34 @@ void CScene::timeUpdate() {
     }
     const float left = static_cast<float>(timeDiff(startTime, timer.elapsed));
     progress = 1.0f - left / static_cast<float>(span);
+    if (ease != 0) progress = easedProgress(ease, progress);
+}
+
+float easedProgress(int32_t ease, float progress) {
+    const float t = std::clamp(1.0f - progress, 0.0f, 1.0f); // time so far
+    float e = t;
+    switch (static_cast<Ease>(ease)) {
+    case Ease::Linear:
+        return progress;
+    case Ease::Smooth:
+        e = t * t * (3.0f - 2.0f * t);
+        break;
+    case Ease::In:
+        e = t * t;
+        break;
+    case Ease::Out:
+        e = t * (2.0f - t);
+        break;
+    case Ease::Step:
+        e = t < 0.5f ? 0.0f : 1.0f;
+        break;
+    case Ease::Ramp:
+        e = t < 0.5f ? 2.0f * t : 2.0f - 2.0f * t;
+        break;
+    default:
+        return progress;
+    }
+    return 1.0f - e;
 }
 
 namespace {

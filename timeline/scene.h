@@ -6,6 +6,9 @@
 struct SYNC {
     int32_t track;
     int32_t length;
+    // A length written to the music: that many beats (0: `length` ms). The
+    // step then ends on the beat grid, not `length` after the step before.
+    double beats = 0;
 };
 
 // A scene record: what is drawn, the GL switches around it, its time span and
@@ -59,7 +62,12 @@ class CScene {
     int32_t syncTrack = 0;
     int32_t syncPosition = 0;
     int32_t syncStepEnd = 0;
+    // The beat position at which the current sync step is scheduled to end;
+    // a track of musical lengths counts its steps on the beat grid from it.
+    double syncBeatEnd = 0;
     int32_t kind = 0;
+    // How the progress runs between Start and End values (Ease; 0: linear).
+    int32_t ease = 0;
     // The index in the script's commands of the command that made the record
     // (-1: none). The show never reads it; the authoring views tell records
     // apart by it, as records move in the list and a synced record takes its
@@ -87,6 +95,16 @@ class CScene {
     void objUpdate(); // value half: translation, scale, the opacity rule
     void imgUpdate();
 };
+
+// How a record's "A to B" values run over its time, with t its time so far
+// from 0 to 1: linear (t), smooth (3t^2 - 2t^3), in (t^2, slow at first), out
+// (1 - (1 - t)^2, slow at the end), step (A for the first half, B for the
+// second) and ramp (A to B in the first half, back to A in the second).
+enum class Ease : int32_t { Linear, Smooth, In, Out, Step, Ramp };
+inline constexpr const char* kEaseNames[] = {"linear", "smooth", "in", "out", "step", "ramp"};
+// The eased share of a record's time still to come, from the linear one
+// (progress: 1 at the start, 0 at the end). Linear returns it unchanged.
+float easedProgress(int32_t ease, float progress);
 
 // What the renderer draws for a record: for kind 0 a model (type 0) or a
 // picture (type 1), for kind 1 the Bezier effect; anything else draws nothing.

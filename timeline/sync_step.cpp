@@ -18,6 +18,18 @@ int32_t addTime(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
+// Schedules the end of the step that starts at `from` (ms): a musical
+// length from the beat position of the previous end, any other from `from`.
+void scheduleEnd(CScene& s, const SYNC& step, int32_t from, const SyncContext& sync) {
+    if (step.beats > 0 && sync.grid && sync.grid->hasBeats()) {
+        s.syncBeatEnd += step.beats;
+        s.syncStepEnd = roundMs(sync.grid->beatMs(s.syncBeatEnd));
+        return;
+    }
+    s.syncStepEnd = addTime(from, step.length);
+    if (sync.grid && sync.grid->hasBeats()) s.syncBeatEnd = sync.grid->beatAt(s.syncStepEnd);
+}
+
 } // namespace
 
 bool hasSyncSteps(const CScene& s, const std::vector<std::vector<SYNC>>& tracks) {
@@ -33,7 +45,8 @@ int32_t syncArm(CScene& s, int32_t now, SyncContext& sync) {
         if (findTemplate(step.track, sync)) {
             s.copy(*sync.templateAt);
             s.startTime = now;
-            s.endTime = s.syncStepEnd = addTime(now, step.length);
+            scheduleEnd(s, step, now, sync);
+            s.endTime = s.syncStepEnd;
             took = s.syncPosition;
         }
         ++s.syncPosition;
@@ -50,7 +63,7 @@ int32_t syncAdvance(CScene& s, int32_t now, SyncContext& sync) {
     if (findTemplate(step.track, sync)) {
         s.copy(*sync.templateAt);
         s.startTime = now;
-        s.syncStepEnd = addTime(s.syncStepEnd, step.length);
+        scheduleEnd(s, step, s.syncStepEnd, sync);
         s.endTime = s.syncStepEnd;
         took = s.syncPosition;
     }

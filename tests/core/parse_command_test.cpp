@@ -150,7 +150,8 @@ TEST_F(Interpreter, RegistryLookupsByNameAndIndex) {
 namespace {
 
 // Pictures, models, the files in data/, the sizes of the sync tracks.
-const ShowNames show{{"logo.jpg", "sky.JPG"}, {"torus.3ds"}, {"logo.jpg", "sky.JPG", "torus.3ds"}, {2, 0}};
+const ShowNames show{
+    {"logo.jpg", "sky.JPG"}, {"torus.3ds"}, {"logo.jpg", "sky.JPG", "torus.3ds"}, {2, 0}, {}};
 
 // The messages of one command, as "error: ..." or "warning: ...", up to a ':' or ';'.
 std::vector<std::string> found(const std::string& command) {

@@ -28,7 +28,7 @@ TEST(ScriptModes, ExactOutputs) {
          R"({"config": {"windowed": 1, "soundOn": 0, "anaglyphic": 0, "gui": 1, )"
          R"("screenWidth": 800, "screenHeight": 600, "videoWidth": 800, "videoHeight": 600}, )"
          R"("syncTracks": [[{"track": 7, "length": 500}, {"track": 8, "length": 500}]], )"
-         R"("commands": [{"time": 5000, "text": "5000 track 1 type 1"}]})"
+         R"("commands": [{"time": 5000, "written": "5000", "text": "5000 track 1 type 1"}]})"
          "\n",
          ""},
         {{"-E"}, nullptr, 1, "", kMissing},
