@@ -1,8 +1,16 @@
 #pragma once
+#include "base/music_clock.h"
+
 #include <cstdint>
 
-// The show clock. Real (SDL ticks) for the live show; virtual (a fixed frame
-// step) for capture, inspection and tests: frame i falls at floor(i * 1000 / fps).
+// The show clock. Real for the live show; virtual (a fixed frame step) for
+// capture, inspection and tests: frame i falls at floor(i * 1000 / fps).
+//
+// The real clock follows the music while it plays (`music`, the position the
+// listener hears, see followMusic) and runs on by the system's ticks from
+// where it stands when there is no music or it is not sounding: before it
+// starts, after its end, while paused. Without a music source it is the tick
+// clock alone.
 class CTimer {
   public:
     uint32_t start = 0;
@@ -14,8 +22,19 @@ class CTimer {
     int64_t frame = 0;                 // virtual clock: frames taken since init()
     int32_t origin = 0;                // virtual clock: show time of frame 0
 
+    // Real clock: the music as heard, or false when there is none to follow.
+    bool (*music)(MusicStamp&) = nullptr;
+    int32_t audioOffset = 0; // ms the listener hears the music later than the device says
+    uint32_t last = 0;       // real clock: the ticks of the last refresh
+
     void init();    // the clock starts now
     void getTime(); // refresh elapsed once per frame
+
+    // Real clock: the show time at tick `now`, without the pause of getTime.
+    void refresh(uint32_t now);
+    // Real clock: the show stands at `ms` at tick `now` and runs on from there.
+    void continueAt(int32_t ms, uint32_t now);
+    uint32_t now() const;
 
     void useReal() { fps = 0; }
     void useVirtual(int framesPerSecond, int32_t from = 0) {

@@ -64,14 +64,13 @@ std::string dataSignature(bool scriptOnly) {
 
 void CDev::continueAt(int32_t ms) {
     timer.useReal();
-    timer.elapsed = ms;
-    timer.start = ticks() - static_cast<uint32_t>(ms);
+    timer.continueAt(ms, ticks());
 }
 
 void CDev::tick() {
     SDL_Delay(1);
     if (paused) return;
-    timer.elapsed = static_cast<int32_t>(ticks() - timer.start);
+    timer.refresh(ticks());
 }
 
 void CDev::togglePause() {
@@ -90,7 +89,11 @@ void CDev::seek(int32_t ms) {
     // When "end" comes first, the show stands at the frame that reached it.
     rewindTo(ms, fps);
     continueAt(timer.elapsed);
-    sound.seek(timer.elapsed);
+    // The picture goes where the music could go.
+    if (const int32_t landed = sound.seek(timer.elapsed); landed != timer.elapsed) {
+        rewindTo(landed, fps);
+        continueAt(timer.elapsed);
+    }
 }
 
 bool CDev::key(SDL_Keycode sym, uint16_t mod) {

@@ -1,4 +1,6 @@
 #pragma once
+#include "base/music_clock.h"
+
 #include <cstdint>
 #include <string>
 
@@ -24,14 +26,17 @@ class CSound {
     void play();
     void exit();
 
-    // Starts playback at show time `ms` (play() when ms is 0).
-    void playFrom(int32_t ms);
+    // Starts playback at show time `ms` (play() when ms is 0). Returns the
+    // show time the music stands at, as seek() does.
+    int32_t playFrom(int32_t ms);
     // Pauses and resumes playback; seek keeps the paused state.
     void pause();
     void resume();
     // Sets the playback position to show time `ms`, restarting a track that
-    // has already ended.
-    void seek(int32_t ms);
+    // has already ended. Returns the show time the decoder landed on, which
+    // may lie before ms (a decoder that seeks to a block or a whole second);
+    // ms when there is no music or it cannot tell.
+    int32_t seek(int32_t ms);
     // Playback position in seconds, -1 when no music is open or the decoder
     // cannot tell.
     double position() const;
@@ -50,3 +55,10 @@ class CSound {
 };
 
 extern CSound sound;
+
+// The music as the listener hears it, for the show clock (timer.music): its
+// position where the buffer the device was last handed begins, stamped with
+// the ticks of that moment, and the length of that buffer. False while no
+// music sounds (none, not started, paused, ended, no audio device). Takes no
+// lock and allocates nothing.
+bool musicHeard(MusicStamp& s);

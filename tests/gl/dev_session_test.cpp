@@ -17,7 +17,11 @@
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -206,3 +210,103 @@ TEST_F(Dev, MusicFollowsSeeksAndPause) {
 }
 
 } // namespace
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int64_t kClickEvery = kRate / 2; // frames between two clicks of the music
+
+// `seconds` of a click every half second, as 16-bit stereo samples.
+std::vector<int16_t> halfSecondClicks(double seconds) {
+    std::vector<int16_t> s;
+    for (double at = 0; at < seconds; at += 0.5) {
+        const std::vector<int16_t> one = clickSamples(kRate, 2, 0.5, 0);
+        s.insert(s.end(), one.begin(), one.end());
+    }
+    return s;
+}
+
+// The device's output, 16-bit stereo: the frame of the last click at or
+// before `frame` that lies within the half second before it, or -1.
+int64_t clickBefore(const std::string& file, int64_t frame) {
+    const int64_t from = std::max<int64_t>(0, frame - kClickEvery + 1);
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(from * 4);
+    std::vector<int16_t> s(static_cast<size_t>(frame - from + 1) * 2);
+    in.read(reinterpret_cast<char*>(s.data()), static_cast<std::streamsize>(s.size() * 2));
+    for (int64_t i = static_cast<int64_t>(in.gcount() / 4) - 1; i >= 0; --i)
+        if (std::abs(s[static_cast<size_t>(i) * 2]) > 12000 && (i == 0 || std::abs(s[(i - 1) * 2]) <= 12000))
+            return from + i;
+    return -1;
+}
+
+} // namespace
+
+// The show's time against the music the disk device was handed, in an MP3
+// with a click every half second: each time the device takes a buffer, the
+// listener hears the music where that buffer begins, so many ms after the
+// click before it. The median difference over a run of buffers, in ms, taken
+// modulo the half second (the clicks are alike).
+class DevMusic : public Dev {
+  protected:
+    void SetUp() override {
+        Dev::SetUp();
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", audio.c_str(), 1);
+        show.write("clicks.wav", wavBytes(kRate, 2, halfSecondClicks(40)));
+        ASSERT_TRUE(ffmpegConvert(show.data("clicks.wav"), show.data("clicks.mp3"), "-c:a libmp3lame"));
+        einit.soundOn = 1;
+        sound.init("data/clicks.mp3");
+        timer.music = musicHeard;
+        sound.playFrom(0);
+        dev.seek(0);
+    }
+    void TearDown() override {
+        sound.exit();
+        timer.music = nullptr;
+        einit.soundOn = 0;
+        Dev::TearDown();
+    }
+    // Runs the clock as the dev loop does for `ms`.
+    void run(int ms) {
+        for (uint32_t until = SDL_GetTicks() + ms; SDL_GetTicks() < until;)
+            dev.tick();
+    }
+    double showMinusMusic() {
+        std::vector<double> d;
+        uintmax_t size = std::filesystem::file_size(audio);
+        for (int taken = 0; taken < 15;) {
+            dev.tick();
+            const uintmax_t now = std::filesystem::file_size(audio);
+            if (now == size) continue;
+            size = now;
+            const int64_t heard = static_cast<int64_t>(now / 4) - kBuffer;
+            const int64_t click = clickBefore(audio, heard);
+            if (click < 0) continue; // silence: paused, or the music not yet started
+            const double sinceClick = (heard - click) * 1000.0 / kRate;
+            d.push_back(std::remainder(timer.elapsed - sinceClick, 500.0));
+            ++taken;
+        }
+        std::sort(d.begin(), d.end());
+        return d[d.size() / 2];
+    }
+
+    static constexpr int64_t kBuffer = 2048; // frames the device takes at a time
+    const std::string audio = show.dir() + "/audio.raw";
+};
+
+TEST_F(DevMusic, PauseAndSeekKeepPictureAndMusicOnTheSameTime) {
+    const double framePeriod = 1000.0 / 60;
+    run(1000);
+    EXPECT_NEAR(showMinusMusic(), 0, framePeriod) << "playing";
+    ASSERT_TRUE(dev.key(SDLK_SPACE, 0));
+    run(2000);
+    ASSERT_TRUE(dev.key(SDLK_SPACE, 0));
+    run(200);
+    EXPECT_NEAR(showMinusMusic(), 0, framePeriod) << "after a pause of 2 s";
+    const int32_t before = timer.elapsed;
+    ASSERT_TRUE(dev.key(SDLK_RIGHT, 0));
+    EXPECT_NEAR(timer.elapsed, before + 5000, framePeriod); // on the frame that fast-forward reaches
+    run(200);
+    EXPECT_NEAR(showMinusMusic(), 0, framePeriod) << "after 5 s forward";
+}
