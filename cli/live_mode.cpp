@@ -48,6 +48,9 @@ int runLive(const Options& opt) {
     overrides = overridesOf(opt);
     const bool authoring = opt.dev || opt.hasStart;
     startShow();
+    // The clock follows the music as it is heard, unless told to keep to the ticks.
+    timer.music = opt.tickClock ? nullptr : musicHeard;
+    timer.audioOffset = opt.audioOffset;
     if (!authoring) {
         // The show exactly as the script says.
         sound.play();
@@ -69,9 +72,13 @@ int runLive(const Options& opt) {
     }
     // The real clock continues from the start time, and so does the music.
     timer.useReal();
-    timer.elapsed = timer.elapsed > 0 ? timer.elapsed : 0;
-    timer.start = SDL_GetTicks() - static_cast<uint32_t>(timer.elapsed);
-    sound.playFrom(timer.elapsed);
+    timer.continueAt(std::max(timer.elapsed, 0), timer.now());
+    // The picture goes where the music could go.
+    if (const int32_t landed = sound.playFrom(timer.elapsed); landed != timer.elapsed) {
+        rewindTo(landed, opt.fps);
+        timer.useReal();
+        timer.continueAt(timer.elapsed, timer.now());
+    }
     if (opt.dev) runDev();
     for (;;) {
         effect.DrawGLScene();

@@ -129,6 +129,15 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
                  "mode (the monitor then scales the picture)");
     app.add_flag("--no-vsync", opt.noVsync,
                  "Live show: show each frame at once instead of waiting for the display's refresh");
+    std::string clock, audioOffset;
+    app.add_option("--clock", clock,
+                   "Live show: what the show's time follows: 'music' (default), the music as it is "
+                   "heard while it plays, or 'ticks', the system clock alone")
+        ->type_name("music|ticks");
+    app.add_option("--audio-offset", audioOffset,
+                   "Live show: ms by which this audio device's sound reaches the listener later than "
+                   "it says (negative: earlier); the picture waits as long (default 0)")
+        ->type_name("MS");
 
     // The numbers are taken as words and read below, so that a bad one gets a
     // line of its own saying what the option takes.
@@ -294,6 +303,26 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
                                                   : nullptr;
     if (liveOnly && !live)
         return refuse(liveOnly, "only the live show opens a display; the other modes draw offscreen");
+    const char* clockOption = app.count("--clock")          ? "--clock"
+                              : app.count("--audio-offset") ? "--audio-offset"
+                                                            : nullptr;
+    if (clockOption && !live)
+        return refuse(clockOption, "only the live show plays its music on a device; the other modes run on "
+                                   "the frame clock of --fps");
+    if (app.count("--clock")) {
+        if (clock != "music" && clock != "ticks")
+            return refuse("--clock", "'" + clock + "' is no clock: give music or ticks");
+        opt.tickClock = clock == "ticks";
+    }
+    if (app.count("--audio-offset")) {
+        if ((status = readRange("--audio-offset", audioOffset, -10000, 10000, true,
+                                "is no offset: give whole ms from -10000 to 10000, as in --audio-offset 40",
+                                opt.audioOffset)))
+            return status;
+        if (opt.tickClock)
+            return refuse("--audio-offset", "moves the picture against the music as heard, and --clock ticks "
+                                            "does not follow the music");
+    }
     if (app.count("--display") &&
         (status = readRange("--display", display, 0, 1000, true,
                             "is no display: give its number, 0 for the first", opt.display)))

@@ -29,6 +29,8 @@ struct Options {
     int display = 0;           // --display (the live show)
     bool modeSwitch = false;   // --mode-switch
     bool noVsync = false;      // --no-vsync
+    bool tickClock = false;    // --clock ticks: the show clock runs by the system's ticks alone
+    int audioOffset = 0;       // --audio-offset: ms the sound reaches the listener late
 };
 
 // Parses argv. Returns -1 to go on, or the exit status when the program is

@@ -59,6 +59,12 @@ TEST(CommandLine, BadValuesGetOneLineSayingWhatIsAllowed) {
         {{"--shot", "5", "a.png", "--no-vsync"}, "tamarack: --no-vsync: only the live show"},
         {{"--display", "x"}, "tamarack: --display: x is no display"},
         {{"--window", "--mode-switch"}, "tamarack: --mode-switch: changes the video mode for full screen"},
+        {{"--clock", "wall"}, "tamarack: --clock: 'wall' is no clock: give music or ticks"},
+        {{"--audio-offset", "4.5"}, "tamarack: --audio-offset: 4.5 is no offset"},
+        {{"--audio-offset", "20000"}, "tamarack: --audio-offset: 20000 is no offset"},
+        {{"--clock", "ticks", "--audio-offset", "40"}, "tamarack: --audio-offset: moves the picture against"},
+        {{"--render", "out", "--clock", "ticks"}, "tamarack: --clock: only the live show plays its music"},
+        {{"--shot", "5", "a.png", "--audio-offset", "40"}, "tamarack: --audio-offset: only the live show"},
     };
     for (const auto& [args, head] : cases) {
         const RunResult r = runTamarack(args, cwd.dir());

@@ -66,3 +66,61 @@ TEST(Music, WithoutSoundNoAudioDeviceIsOpened) {
         EXPECT_EQ(runLive(show, script[0] == '@' ? "--mute" : ""), "(none)") << "the audio device was opened";
     }
 }
+
+namespace {
+
+// A live show of a 30 s Ogg that ends by "end" at 10.0 s, on SDL's disk audio
+// device (it takes a buffer of 2048 frames, 46 ms, then waits
+// SDL_DISKAUDIODELAY ms: 46 by default, 23 is a device twice as fast as the
+// system clock, 92 one half as fast), and the music the device has taken by
+// the end, in seconds. It has taken one buffer more than the listener has
+// heard.
+struct ClockCase {
+    const char* name;
+    const char* delay; // SDL_DISKAUDIODELAY, empty: the driver's own
+    const char* clock; // --clock
+    double low, high;  // the music taken, in s
+};
+
+const ClockCase kClockCases[] = {
+    // Following the music: 10.0 s heard, within 60 ms, and the buffer.
+    {"MusicClock", "", "music", 9.94, 10.106},
+    {"MusicClockFastDevice", "23", "music", 9.94, 10.106},
+    {"MusicClockSlowDevice", "92", "music", 9.94, 10.106},
+    // The system clock alone: the device takes what its own clock says in
+    // 10 s of ticks (a loaded machine's device oversleeps and takes less).
+    {"TickClock", "", "ticks", 9.0, 10.2},
+    {"TickClockFastDevice", "23", "ticks", 14.0, 20.2},
+    {"TickClockSlowDevice", "92", "ticks", 3.5, 5.2},
+};
+
+void PrintTo(const ClockCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LiveClock : public testing::TestWithParam<ClockCase> {};
+
+TEST_P(LiveClock, MusicTakenWhenTheShowEndsAtTenSeconds) {
+    const ClockCase& c = GetParam();
+    TempShow show;
+    show.script("@sync\n10.0 end\n");
+    ASSERT_TRUE(writeClickFile(show.data("tune.ogg"), 44100, 2, 30.0, 0.2, "-c:a libvorbis"));
+    const std::string audio = show.dir() + "/audio.raw";
+    const std::string delay = *c.delay ? std::string("SDL_DISKAUDIODELAY=") + c.delay + " " : "";
+    const int st =
+        std::system(("cd '" + show.dir() + "' && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE='" + audio + "' " +
+                     delay + "timeout -k 2 90 xvfb-run -a " TAMARACK_BIN " --window --clock " + c.clock)
+                        .c_str());
+    ASSERT_TRUE(WIFEXITED(st) && WEXITSTATUS(st) == 0);
+    const double taken = static_cast<double>(std::filesystem::file_size(audio)) / (4 * 44100);
+    EXPECT_GE(taken, c.low) << c.name;
+    EXPECT_LE(taken, c.high) << c.name;
+    std::printf("%s: %.3f s of music taken at the end\n", c.name, taken);
+}
+
+INSTANTIATE_TEST_SUITE_P(Music, LiveClock, testing::ValuesIn(kClockCases),
+                         [](const testing::TestParamInfo<ClockCase>& i) {
+                             return std::string(i.param.name);
+                         });
+
+} // namespace
