@@ -4,7 +4,8 @@
 // in a fresh process of this program (the engine's state is global).
 //
 // Sections, in this order: frame workloads (Bezier, model, layers, bundled,
-// window), export, start-up (startup, startup_busy, bigphoto), main.
+// window), the clock step, export, start-up (startup, startup_busy, bigphoto),
+// main.
 #include "assets/gfx.h"
 #include "base/config.h"
 #include "base/engine.h"
@@ -19,6 +20,7 @@
 #include "engine/offline_render.h"
 #include "engine/run_mode.h"
 #include "engine/scan.h"
+#include "engine/sound.h"
 #include "engine/startup.h"
 #include "render/bezier.h"
 #include "render/camera.h"
@@ -371,6 +373,38 @@ int runWindow() {
     return 0;
 }
 
+// The live frame's clock step without its 1 ms pause: the refresh that
+// follows the music (the bundled theme.xm playing on the audio device) against
+// the tick clock alone, in blocks by turns; ns per refresh.
+int runClock() {
+    if (chdir(TAMARACK_SOURCE_DIR) != 0) return 1;
+    einit.defaults();
+    einit.soundOn = 1;
+    sound.init("data/theme.xm");
+    sound.play();
+    SDL_Delay(200); // a few buffers taken
+    MusicStamp stamp;
+    if (!musicHeard(stamp))
+        std::fprintf(stderr, "tamarack-bench: clock: no music sounds; both ways are ticks\n");
+    timer.useReal();
+    timer.init();
+    const int perBlock = quick ? 1000 : 200000, blocks = quick ? 2 : 20;
+    std::vector<double> ns[2]; // 0: following the music, 1: ticks
+    for (int b = 0; b < blocks; ++b)
+        for (int k = 0; k < 2; ++k) {
+            const int way = (b + k) % 2;
+            timer.music = way == 0 ? musicHeard : nullptr;
+            const double t0 = nowMs();
+            for (int i = 0; i < perBlock; ++i)
+                timer.refresh(timer.now());
+            ns[way].push_back((nowMs() - t0) * 1e6 / perBlock);
+        }
+    timer.music = nullptr;
+    sound.exit();
+    std::printf("clock music_ns=%.1f ticks_ns=%.1f\n", median(ns[0]), median(ns[1]));
+    return 0;
+}
+
 // --- export ---------------------------------------------------------------
 
 // The bundled show's first 20 s at 60 fps, several ways: "draw", drawn and
@@ -573,8 +607,8 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: tamarack-bench [--quick] "
-        "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|export|export_4k|dev_reload "
-        "...]\n");
+        "[bezier|model|layers|startup|startup_busy|bigphoto|bundled|load|window|clock|export|export_4k|"
+        "dev_reload ...]\n");
     return 2;
 }
 
@@ -602,8 +636,8 @@ int main(int argc, char** argv) {
             child = args[++i];
         else if (args[i] == "bezier" || args[i] == "model" || args[i] == "layers" || args[i] == "startup" ||
                  args[i] == "startup_busy" || args[i] == "bigphoto" || args[i] == "bundled" ||
-                 args[i] == "load" || args[i] == "window" || args[i] == "export" || args[i] == "export_4k" ||
-                 args[i] == "dev_reload")
+                 args[i] == "load" || args[i] == "window" || args[i] == "clock" || args[i] == "export" ||
+                 args[i] == "export_4k" || args[i] == "dev_reload")
             workloads.push_back(args[i]);
         else
             return usage();
@@ -620,6 +654,7 @@ int main(int argc, char** argv) {
         if (child == "bigphoto") return runBigPhoto(self);
         if (child == "load") return runLoad(quick);
         if (child == "window") return runWindow();
+        if (child == "clock") return runClock();
         if (child == "export") return runExport();
         if (child == "export_4k") return runExport4k();
         if (child == "dev_reload") return runDevReload(quick, self);
@@ -627,7 +662,7 @@ int main(int argc, char** argv) {
     }
     if (workloads.empty())
         workloads = {"bezier",   "model",   "layers", "startup", "startup_busy",
-                     "bigphoto", "bundled", "load",   "export"};
+                     "bigphoto", "bundled", "load",   "clock",   "export"};
     int status = 0;
     for (const std::string& w : workloads) {
         // Each workload in its own process: the engine's state is global.
