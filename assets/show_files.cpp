@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <filesystem>
 
 ShowFiles showFiles;
 
@@ -99,4 +100,15 @@ void chooseMusic(ShowFiles& list) {
             f.why = "never plays: only the last music file in name order plays (" + plays +
                     "); remove the others from data/";
     }
+}
+
+std::string playingMusicIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        if (scanKind(*it) == FileKind::Music) return folder + "/" + *it;
+    return std::string();
 }

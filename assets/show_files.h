@@ -36,6 +36,11 @@ extern ShowFiles showFiles;
 // out). Empty when data/ cannot be read.
 std::vector<std::string> dataFolderNames();
 
+// The path of the music that plays from `folder` (FOLDER/NAME): the last
+// music file in byte order of the names, as the scan chooses it. Empty when
+// there is none.
+std::string playingMusicIn(const std::string& folder);
+
 // Every file of data/ with its kind, none loaded yet; a file of no kind says
 // why the scan leaves it (`why`).
 ShowFiles listShowFiles();

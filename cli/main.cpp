@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     int status = parseCommandLine(argc, argv, opt);
     if (status >= 0) return status;
     // The modes that load the show's pictures start again with huge pages.
-    if (opt.mode != Options::Preprocess && opt.mode != Options::Inspect) useHugePages(argv);
+    if (opt.mode != Options::Preprocess && opt.mode != Options::Inspect && opt.mode != Options::Tempo)
+        useHugePages(argv);
     // Output paths are the user's, relative to where the program was started.
     if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
     if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
@@ -67,6 +68,8 @@ int main(int argc, char** argv) {
         return runTimeline(opt);
     case Options::ContactSheet:
         return runContactSheet(opt);
+    case Options::Tempo:
+        return runTempo(opt);
     case Options::New:
     case Options::Live:
         break;

@@ -15,7 +15,8 @@ int runRender(const Options& opt);       // --render (cli/capture_mode.cpp)
 int runCheck(const Options& opt);        // --check (cli/check_mode.cpp)
 int runTimeline(const Options& opt);     // --timeline (cli/timeline_mode.cpp)
 int runContactSheet(const Options& opt); // --contact-sheet (cli/contact_sheet_mode.cpp)
-int runNew(const Options& opt);          // new DIR (cli/new_mode.cpp)
+int runNew(const Options& opt);
+int runTempo(const Options& opt); // --tempo (cli/tempo_mode.cpp)          // new DIR (cli/new_mode.cpp)
 
 // The live show's exit: stops the music, closes the display and ends the
 // process with status 0 (what "end", Escape and a window close do).

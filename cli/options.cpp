@@ -150,6 +150,11 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     app.add_flag("--brief", opt.brief,
                  "--scenes: one line per record for a person (line, track, what it draws, progress, the "
                  "values that run) instead of JSON");
+    bool tempo = false;
+    modes->add_flag("--tempo", tempo,
+                    "Print the music's musical map: a module's orders, rows and speed and tempo changes, "
+                    "and with a 'Tempo' every beat");
+    app.add_flag("--json", opt.json, "--tempo: print the map as JSON");
     modes->add_flag("--assets", assets, "Print the registered textures, models and music as JSON");
     std::vector<std::string> shot;
     modes->add_option("--shot", shot, "Render the frame at SECONDS to FILE.png")
@@ -275,6 +280,9 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
                                   page ? ".htm" : nullptr)))
             return status;
     }
+    if (tempo) opt.mode = Options::Tempo;
+    if (opt.json && opt.mode != Options::Tempo)
+        return refuse("--json", "only --tempo prints its map as text or, with --json, as JSON");
     if (opt.dev) opt.window = true;
     if (opt.brief && opt.mode != Options::Scenes)
         return refuse("--brief", "only --scenes prints records, in JSON or, with --brief, one line each");

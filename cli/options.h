@@ -4,7 +4,20 @@
 // What the command line asked for. With no option the program is the live
 // show exactly as the script says.
 struct Options {
-    enum Mode { Live, Preprocess, Inspect, Scenes, Assets, Shot, Render, Check, New, Timeline, ContactSheet };
+    enum Mode {
+        Live,
+        Preprocess,
+        Inspect,
+        Scenes,
+        Assets,
+        Shot,
+        Render,
+        Check,
+        New,
+        Timeline,
+        ContactSheet,
+        Tempo
+    };
     Mode mode = Live;
     std::string showDir; // empty: the working directory
     bool window = false; // --window
@@ -31,6 +44,7 @@ struct Options {
     bool noVsync = false;      // --no-vsync
     bool tickClock = false;    // --clock ticks: the show clock runs by the system's ticks alone
     int audioOffset = 0;       // --audio-offset: ms the sound reaches the listener late
+    bool json = false;         // --json (--tempo)
 };
 
 // Parses argv. Returns -1 to go on, or the exit status when the program is

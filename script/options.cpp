@@ -1,6 +1,7 @@
 #include "assets/file_kinds.h"
 #include "assets/module_timing.h"
 #include "assets/music_decode.h"
+#include "assets/show_files.h"
 #include "base/config.h"
 #include "script/musical_time.h"
 #include "script/script.h"
@@ -11,7 +12,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -72,19 +72,6 @@ bool applyOption(std::string_view word) {
     return true;
 }
 
-// The music that plays from `folder`: the last music file in name order, as
-// the scan of data/ chooses it. Empty when there is none.
-std::string playingMusic(const std::string& folder) {
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    for (auto it = names.rbegin(); it != names.rend(); ++it)
-        if (scanKind(*it) == FileKind::Music) return folder + "/" + *it;
-    return std::string();
-}
-
 // A number of beats a minute: a plain decimal number above 0.
 bool readTempo(std::string_view word, double& bpm) {
     const std::string w(word);
@@ -121,7 +108,7 @@ void buildGrid(CScript& s, size_t firstCommand, const std::vector<MusicalStep>& 
     grid.rowMs.clear();
     grid.orderRowMs.clear();
     if (!needed) return;
-    const std::string music = playingMusic(s.musicFolder);
+    const std::string music = playingMusicIn(s.musicFolder);
     if (music.empty() || musicKind(music) != MusicKind::Module) return;
     ModuleTiming timing;
     std::string error;
