@@ -1,11 +1,17 @@
+#include "assets/module_timing.h"
+#include "assets/music_decode.h"
 #include "assets/show_files.h"
 #include "assets/texture_prep.h"
 #include "cli/modes.h"
 #include "cli/music_peaks.h"
 #include "cli/show_survey.h"
+#include "script/musical_time.h"
 #include "script/script.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -97,7 +103,8 @@ const char* drawnCode(Drawn d) {
 
 // The survey as the page's data: lanes in draw order with their command,
 // script line and times; sync steps refer to a table of names.
-nlohmann::json pageData(const Options& opt, const Survey& survey, const nlohmann::json& music) {
+nlohmann::json pageData(const Options& opt, const Survey& survey, const nlohmann::json& music,
+                        const nlohmann::json& grid) {
     using nlohmann::json;
     std::vector<std::string> names;
     std::unordered_map<std::string, int> nameIndex;
@@ -135,8 +142,43 @@ nlohmann::json pageData(const Options& opt, const Survey& survey, const nlohmann
             {"commands", script.commands.size()},
             {"every", secondsToMs(opt.every)},
             {"music", music},
+            {"grid", grid},
             {"names", names},
             {"lanes", std::move(lanes)}};
+}
+
+// The music's beat grid up to `endMs`: every beat's time (from the script's
+// Tempo, or else a module's rows) and, for a module, every row played with
+// its order and row. Null when the show has no tempo and no module.
+nlohmann::json gridData(double endMs) {
+    using nlohmann::json;
+    BeatGrid grid = script.grid;
+    const std::string path = showFiles.musicPath();
+    if (!grid.hasModule() && !path.empty() && musicKind(path) == MusicKind::Module) {
+        ModuleTiming timing;
+        std::string error;
+        if (readModuleTiming(path, timing, error)) fillGrid(timing, grid);
+    }
+    if (!grid.hasBeats()) return nullptr;
+    const auto exact = [](double ms) { return std::round(ms * 1000) / 1000; };
+    constexpr int kMostLines = 100000; // far more than a page draws at once
+    json beats = json::array();
+    for (int b = 0; b < kMostLines; ++b) {
+        const double ms = grid.beatMs(b);
+        if (ms > endMs && b > 0) break;
+        beats.push_back(exact(ms));
+    }
+    std::vector<std::array<double, 3>> played;
+    for (size_t o = 0; o < grid.orderRowMs.size(); ++o)
+        for (size_t r = 0; r < grid.orderRowMs[o].size(); ++r)
+            if (const double ms = grid.orderRowMs[o][r]; ms >= 0 && ms <= endMs)
+                played.push_back({ms, static_cast<double>(o), static_cast<double>(r)});
+    std::sort(played.begin(), played.end());
+    if (played.size() > kMostLines) played.resize(kMostLines);
+    json rows = json::array();
+    for (const auto& p : played)
+        rows.push_back({exact(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2])});
+    return {{"perBar", grid.beatsPerBar}, {"bpm", grid.bpm}, {"beats", beats}, {"rows", rows}};
 }
 
 // JSON that can stand inside a <script> element: no "<" outside escapes.
@@ -217,9 +259,15 @@ int runTimeline(const Options& opt) {
         }
     }
 
+    // The grid reaches as far as the page does: to the show's end, or to the
+    // music's when the show has no "end" and the music runs longer.
+    double gridEnd = survey.end;
+    if (!survey.endCommand && music.contains("end")) gridEnd = std::max(gridEnd, music["end"].get<double>());
+    const nlohmann::json grid = gridData(gridEnd);
+
     std::string page = pageTemplate;
     replaceOnce(page, "{{THUMBS}}", thumbs);
-    replaceOnce(page, "{{DATA}}", scriptSafe(pageData(opt, survey, music)));
+    replaceOnce(page, "{{DATA}}", scriptSafe(pageData(opt, survey, music, grid)));
     std::string err;
     if (!writeFile(opt.file, page, err)) {
         std::fprintf(stderr, "tamarack: %s\n", err.c_str());

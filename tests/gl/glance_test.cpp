@@ -1,6 +1,7 @@
 // --timeline against --scenes and in headless Chromium; --contact-sheet against --shot.
 #include "assets/tds_writer.h"
 #include "support/make_jpeg.h"
+#include "support/make_module.h"
 #include "support/media.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
@@ -342,4 +343,53 @@ TEST(GlanceModes, RefuseWhatShotRefuses) {
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_FALSE(fs::is_regular_file(show.dir() + "/" + c.args[1]));
     }
+}
+
+// At 120 BPM a beat is 500 ms: a grid line at every beat where the ruler puts
+// its time, bar:beat labels on the ruler, the pointer's bar:beat in its label,
+// and the page ends at the show's "end", not at the longer music's.
+TEST(Timeline, TheBeatGridLiesOnTheRulersTimes) {
+    REQUIRE_CHROMIUM();
+    TempShow show;
+    show.write("song.xm", changingModule()); // 15.2 s of music
+    show.script("Tempo 120\n@sync\n0 track 1 type 1 duration 4b\n2:1 track 2 type 1 duration 8b\n4:1 end\n");
+    const json data = timelineData(show.dir(), {"--every", "2"});
+    ASSERT_EQ(data["grid"]["beats"].size(), 13u); // 0 to 6000 ms
+    const json probe = openInChromium(show.dir() + "/t.html", show.dir() + "/t.png");
+    ASSERT_TRUE(probe.is_object());
+    const json& ticks = probe["ticks"];
+    ASSERT_GE(ticks.size(), 2u);
+    const double zero = ticks[0]["x"],
+                 perMs = (ticks[1]["x"].get<double>() - zero) / ticks[1]["t"].get<double>();
+    EXPECT_EQ(ticks[0]["t"], 0);
+    std::vector<int> beats;
+    int rows = 0; // the module's rows, zoomed in far enough to show (every 120 ms)
+    for (const json& g : probe["grid"]) {
+        EXPECT_NEAR(g["x"].get<double>(), zero + g["t"].get<double>() * perMs, 1) << g;
+        if (g["cls"] == "gl row") {
+            EXPECT_DOUBLE_EQ(g["t"].get<double>(), rows++ * 120.0);
+            continue;
+        }
+        EXPECT_DOUBLE_EQ(g["t"].get<double>(), g["b"].get<int>() * 500.0);
+        beats.push_back(g["b"]);
+    }
+    EXPECT_EQ(beats, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_GE(rows, 50); // every 120 ms to the end
+    std::vector<std::string> labels;
+    for (const json& l : probe["labels"])
+        labels.push_back(l["text"]);
+    EXPECT_EQ(labels.front(), "1:1");
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "3:1"), labels.end());
+    // Half a beat after each line.
+    const char* at[] = {"1:1.5", "1:2.5", "1:3.5", "1:4.5", "2:1.5", "2:2.5", "2:3.5", "2:4.5"};
+    ASSERT_EQ(probe["at"].size(), 8u);
+    for (int i = 0; i < 8; ++i) {
+        const std::string text = probe["at"][i];
+        const std::string bb = text.substr(text.find("\u00b7 ") + 3);
+        EXPECT_EQ(bb.substr(0, 2), std::string(at[i]).substr(0, 2)) << text;
+        EXPECT_NEAR(std::stod(bb.substr(2)), std::stod(std::string(at[i]).substr(2)), 0.05) << text;
+    }
+    // The last tick is at the end (6 s), not at the music's 15.2 s.
+    EXPECT_LE(ticks.back()["t"].get<int>(), 6000);
+    EXPECT_NEAR(probe["end"].get<double>(), zero + 6000 * perMs, 2);
 }
