@@ -84,13 +84,19 @@ void checkModelTextures(const ShowFiles& files, std::vector<Diagnostic>& out) {
         for (const ShowFile& f : files.files)
             if (lowered(f.name) == lowered(texture)) onDisk = f.name;
         const std::string jpeg = texture.substr(0, dot) + ".jpg";
-        const std::string mask = ", or give the commands that draw it 'mask " + jpeg + "'";
+        const std::string png = texture.substr(0, dot) + ".png";
+        const std::string mask =
+            ", or give the commands that draw it 'mask " + (ending == ".jpg" ? jpeg : texture) + "'";
         if (ending == ".jpeg")
             message += "only pictures ending in .jpg or .JPG are loaded; rename the file data/" + jpeg +
                        " and name that file in the model's material" + mask;
-        else if (ending != ".jpg")
-            message += "only JPEG pictures are loaded; convert the picture to JPEG as data/" + jpeg +
-                       " and name that file in the model's material" + mask;
+        else if (ending != ".jpg" && ending != ".png" && ending != ".bmp" && ending != ".tga")
+            message += "only JPEG, PNG, BMP and TGA pictures are loaded; convert the picture to PNG as "
+                       "data/" +
+                       png +
+                       " and name that file in the model's material, or give the commands that draw "
+                       "it 'mask " +
+                       png + "'";
         else if (!onDisk.empty())
             message += "data/" + onDisk + " is there but not loaded (see its message): mend or rename it";
         else

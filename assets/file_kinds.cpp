@@ -11,11 +11,13 @@ namespace {
 struct KindRow {
     FileKind kind;
     const char* scanned[8];
-    const char* named[2];
+    const char* named[8];
 };
 
 const KindRow kKinds[] = {
-    {FileKind::Picture, {"jpg", "JPG"}, {".jpg", ".JPG"}},
+    {FileKind::Picture,
+     {"jpg", "JPG", "png", "PNG", "bmp", "BMP", "tga", "TGA"},
+     {".jpg", ".JPG", ".png", ".PNG", ".bmp", ".BMP", ".tga", ".TGA"}},
     {FileKind::Model, {"3ds"}, {".3ds", ".3DS"}},
     {FileKind::Music, {"mp3", "MP3", "ogg", "OGG", ".xm", ".XM", ".it", ".IT"}, {}},
 };

@@ -8,12 +8,13 @@ enum class FileKind { Other, Picture, Model, Music };
 
 // The scan's rule, for a file in data/: the last three characters of its
 // path "data/NAME", exactly and case-sensitively. No dot is needed before
-// "jpg", "3ds", "mp3" and "ogg"; ".xm" and ".it" carry theirs.
+// "jpg", "png", "bmp", "tga", "3ds", "mp3" and "ogg"; ".xm" and ".it" carry
+// theirs.
 FileKind scanKind(const std::string& name);
 
 // The script's rule, for a file-name argument of a command: its last four
-// characters, exactly (".jpg" and ".JPG" a picture, ".3ds" and ".3DS" a
-// model); a shorter word, and any other ending, is no file name (Other).
+// characters, exactly (".jpg", ".png", ".bmp", ".tga" or the same in capitals
+// a picture, ".3ds" and ".3DS" a model); a shorter word, and any other ending, is no file name (Other).
 FileKind nameKind(std::string_view word);
 
 // The kind whose scan ending the name's ending matches in another letter

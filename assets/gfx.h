@@ -76,6 +76,9 @@ int getTextureNum(const char* name, size_t length);
 int getTexture(int index, int what);
 // Puts a new texture at the front of the registry.
 void registerTexture(texture_type* texture);
+// Puts a new texture at registry index `index` (at the end when the registry
+// is shorter): the pictures that are no JPEG go after the JPEGs.
+void registerTextureAt(texture_type* texture, int index);
 // The registry index of the texture a model names: the exact name first,
 // then a name that differs only in the case of its ASCII letters (models name
 // their textures as the program that wrote them spelt them: IMAGE2.JPG for

@@ -21,6 +21,15 @@ void registerTexture(texture_type* t) {
     ++gfx.textureChanges;
 }
 
+void registerTextureAt(texture_type* t, int index) {
+    texture_type** at = &gfx.textures;
+    for (int i = 0; i < index && *at; ++i)
+        at = &(*at)->next;
+    t->next = *at;
+    *at = t;
+    ++gfx.textureChanges;
+}
+
 static bool sameIgnoringCase(const std::string& a, const char* b, size_t length) {
     if (a.size() != length) return false;
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };

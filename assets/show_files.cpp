@@ -19,7 +19,10 @@ std::string notLoaded(const std::string& name) {
     const std::string ending = lowered(path.substr(path.size() - 3));
     switch (kindInOtherCase(name)) {
     case FileKind::Picture:
-        return "is not loaded: the ending must be written \".jpg\" or \".JPG\": rename the file";
+        if (ending == "jpg")
+            return "is not loaded: the ending must be written \".jpg\" or \".JPG\": rename the file";
+        return "is not loaded: the ending must be written all in small or all in capital letters (\"." +
+               ending + "\"): rename the file";
     case FileKind::Model:
         return "is not loaded: the ending must be written \".3ds\": rename the file";
     case FileKind::Music:
@@ -32,9 +35,8 @@ std::string notLoaded(const std::string& name) {
         return "is not loaded: it is a JPEG picture, but only the endings \".jpg\" and \".JPG\" are read: "
                "rename it '" +
                name.substr(0, name.size() - 5) + ".jpg'";
-    return "is not loaded: only .jpg/.JPG, .3ds and music endings are (.mp3, .ogg, .xm, .it, all small or "
-           "all "
-           "capital): convert it or move it out of data/";
+    return "is not loaded: only pictures (.jpg, .png, .bmp, .tga), .3ds models and music (.mp3, .ogg, .xm, "
+           ".it) are, each ending all small or all capital: convert it or move it out of data/";
 }
 
 } // namespace

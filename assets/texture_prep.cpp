@@ -514,6 +514,34 @@ void scaleToRGBA(const uint8_t* rgb, int width, int height, uint8_t* rgba, int o
         scaler.scaleRow(y, source, rgba + static_cast<size_t>(y) * outWidth * 4);
 }
 
+void scaleRGBA(const uint8_t* in, int width, int height, uint8_t* out, int outWidth, int outHeight) {
+    const Taps xs = tapsOf(width, outWidth), ys = tapsOf(height, outHeight);
+    const size_t rowFloats = static_cast<size_t>(width) * 4;
+    std::vector<float> acc(rowFloats);
+    for (int y = 0; y < outHeight; ++y) {
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        const int firstRow = ys.first[static_cast<size_t>(y)];
+        for (int r = 0; r < ys.taps; ++r) {
+            const float w = ys.weight[static_cast<size_t>(y) * ys.taps + r];
+            if (w == 0.0f) continue;
+            const uint8_t* src = in + static_cast<size_t>(firstRow + r) * rowFloats;
+            for (size_t k = 0; k < rowFloats; ++k)
+                acc[k] += w * static_cast<float>(src[k]);
+        }
+        uint8_t* dst = out + static_cast<size_t>(y) * outWidth * 4;
+        for (int x = 0; x < outWidth; ++x) {
+            const float* p = acc.data() + static_cast<size_t>(xs.first[static_cast<size_t>(x)]) * 4;
+            const float* w = &xs.weight[static_cast<size_t>(x) * xs.taps];
+            for (int k = 0; k < 4; ++k) {
+                float sum = 0.5f;
+                for (int c = 0; c < xs.taps; ++c)
+                    sum += w[c] * p[c * 4 + k];
+                dst[x * 4 + k] = static_cast<uint8_t>(std::min(255.0f, std::max(0.0f, sum)));
+            }
+        }
+    }
+}
+
 void halveRGBA(const uint8_t* in, int width, int height, uint8_t* out) {
     const size_t stride = static_cast<size_t>(width) * 4;
     const size_t outStride = static_cast<size_t>(std::max(width / 2, 1)) * 4;
@@ -546,8 +574,15 @@ void prepareTexture(const std::string& path, PreparedTexture& p, bool buildMips,
         f = nullptr;
         err = EISDIR;
     }
+    const PictureFormat format = pictureFormat(path);
+    p.picture = RgbaPicture();
     if (!f) {
         p.openError = err;
+    } else if (format != PictureFormat::Jpeg) {
+        std::fclose(f);
+        p.decoded = decodePicture(path, format, p.picture, p.error, p.warnings);
+        p.width = p.picture.width;
+        p.height = p.picture.height;
     } else if (buildMips) {
         p.decoded = buildChain(f, p, maxSize);
         std::fclose(f);

@@ -1,5 +1,6 @@
 #pragma once
 #include "assets/jpeg_decode.h"
+#include "assets/picture_decode.h"
 #include "assets/pixel_buffer.h"
 
 #include <condition_variable>
@@ -54,6 +55,7 @@ struct PreparedTexture {
     std::vector<std::string> warnings;
     int width = 0, height = 0; // the picture's own size
     JpegImage image;           // the whole decoded picture (RGB), on the reference way
+    RgbaPicture picture;       // a PNG, BMP or TGA picture, decoded whole with its alpha
 
     struct Level {
         int width, height;
@@ -86,16 +88,20 @@ void textureLevelSize(int width, int height, int maxSize, int& levelWidth, int& 
 // least the level-0 size in both directions.
 int dctDenominatorFor(int width, int height, int levelWidth, int levelHeight);
 
-// Opens and decodes `path`; with `buildMips` also scales it and builds the
-// mip chain (maxSize: the context's GL_MAX_TEXTURE_SIZE), publishing its rows
+// Opens and decodes `path`; a JPEG with `buildMips` is also scaled and given
+// its mip chain (maxSize: the context's GL_MAX_TEXTURE_SIZE), publishing its rows
 // in `prepared.progress` as they are made. Without, the whole picture is left
-// in `prepared.image`. Touches no GL state, so it may run on any thread.
+// in `prepared.image`; a PNG, BMP or TGA file (by its ending) is always left
+// whole in `prepared.picture`. Touches no GL state, so it may run on any thread.
 void prepareTexture(const std::string& path, PreparedTexture& prepared, bool buildMips, int maxSize);
 
 // Scales an RGB picture to RGBA of another size, each target texel the
 // average of the source area it covers, alpha 255.
 void scaleToRGBA(const uint8_t* rgb, int width, int height, uint8_t* rgba, int outWidth, int outHeight,
                  std::vector<float>& scratch);
+// Scales an RGBA picture to another size, each target texel (alpha too) the
+// average of the source area it covers.
+void scaleRGBA(const uint8_t* rgba, int width, int height, uint8_t* out, int outWidth, int outHeight);
 // One mip level from the one above: each texel the rounded mean of the 2 x 2
 // (or 2 x 1 once a side is 1) texels above it.
 void halveRGBA(const uint8_t* in, int width, int height, uint8_t* out);

@@ -2,6 +2,7 @@
 
 #include "assets/asset_report.h"
 #include "assets/gfx.h"
+#include "assets/picture_decode.h"
 #include "assets/texture_queue.h"
 #include "render/draw_path.h"
 #include "render/texture_upload.h"
@@ -36,14 +37,15 @@ struct Kept {
     bool has(const std::string& name) const { return keep.count(name) > 0; }
 };
 
-// Registers the file's records of the last scan again, with what was
-// reported of it then; false when there is none to keep.
-bool keepFile(Kept& kept, ShowFile& f) {
+// Registers the file's records of the last scan again (a picture at
+// registry index `at`), with what was reported of it then; false when there
+// is none to keep.
+bool keepFile(Kept& kept, ShowFile& f, int at = 0) {
     if (!kept.has(f.name)) return false;
     if (f.kind == FileKind::Picture) {
         const auto it = kept.textures.find(f.name);
         if (it == kept.textures.end()) return false;
-        registerTexture(it->second);
+        registerTextureAt(it->second, at);
         kept.textures.erase(it);
     } else {
         const auto it = kept.objects.find(f.name);
@@ -70,7 +72,8 @@ const ShowFiles& scanWith(Kept* kept) {
     if (drawPath == DrawPath::Arrays) {
         std::vector<std::string> pictures;
         for (const ShowFile& f : showFiles.files)
-            if (f.kind == FileKind::Picture && !keeps(f)) pictures.push_back("data/" + f.name);
+            if (f.kind == FileKind::Picture && !keeps(f) && pictureFormat(f.name) == PictureFormat::Jpeg)
+                pictures.push_back("data/" + f.name);
         if (!pictures.empty()) {
             const int threads = static_cast<int>(std::max(2u, std::thread::hardware_concurrency()));
             queue =
@@ -79,11 +82,16 @@ const ShowFiles& scanWith(Kept* kept) {
     }
 
     // One interleaved pass in name order, each file handed to the loader of
-    // its kind.
+    // its kind; the pictures that are no JPEG wait for the second pass.
     size_t picture = 0;
+    std::vector<ShowFile*> others;
     for (ShowFile& f : showFiles.files) {
         const std::string path = "data/" + f.name;
         const size_t reported = assetReport.diagnostics.size();
+        if (f.kind == FileKind::Picture && pictureFormat(f.name) != PictureFormat::Jpeg) {
+            others.push_back(&f);
+            continue;
+        }
         switch (f.kind) {
         case FileKind::Picture: {
             if (keeps(f) && keepFile(*kept, f)) continue;
@@ -107,6 +115,22 @@ const ShowFiles& scanWith(Kept* kept) {
             break;
         }
         if (f.kind != FileKind::Other) f.why = errorSince(reported);
+    }
+
+    // PNG, BMP and TGA pictures, in name order, go after every JPEG: each
+    // JPEG keeps the registry index (and the GL texture name) it has in a
+    // show of JPEGs alone, and among the others the last name is the first,
+    // as among the JPEGs.
+    int jpegs = 0;
+    for (const texture_type* t = gfx.textures; t; t = t->next)
+        ++jpegs;
+    for (ShowFile* f : others) {
+        if (keeps(*f) && keepFile(*kept, *f, jpegs)) continue;
+        const size_t reported = assetReport.diagnostics.size();
+        const uint32_t changes = gfx.textureChanges;
+        loadTextureAt("data/" + f->name, jpegs);
+        f->loaded = gfx.textureChanges != changes;
+        f->why = errorSince(reported);
     }
     chooseMusic(showFiles);
     return showFiles;

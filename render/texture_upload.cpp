@@ -34,14 +34,15 @@ GLuint newTexture() {
     return id;
 }
 
-// Registers texture `id` under the file name, with the picture's own size.
-void addTexture(const std::string& path, GLuint id, int width, int height) {
+// Registers texture `id` under the file name, with the picture's own size,
+// at registry index `index`.
+void addTexture(const std::string& path, GLuint id, int width, int height, int index) {
     texture_type* t = new texture_type;
     t->name = path.substr(5);
     t->textureId = id;
     t->width = width;
     t->height = height;
-    registerTexture(t);
+    registerTextureAt(t, index);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 
@@ -87,13 +88,42 @@ void uploadChain(const std::string& path, PreparedTexture& p, PrepareProgress::S
         glDeleteTextures(1, &id);
         return;
     }
-    addTexture(path, id, p.width, p.height);
+    addTexture(path, id, p.width, p.height, 0);
+}
+
+// A PNG, BMP or TGA picture with its alpha: scaled to the power-of-two size
+// GLU would pick, and its mip chain, made here (GLU's scaler leaves the last
+// row of a picture scaled along one side only black and clear).
+void uploadPicture(const RgbaPicture& picture) {
+    int w = 0, h = 0;
+    textureLevelSize(picture.width, picture.height, maxTextureSize(), w, h);
+    std::vector<uint8_t> level(static_cast<size_t>(w) * h * 4), next;
+    if (w == picture.width && h == picture.height)
+        level = picture.rgba;
+    else
+        scaleRGBA(picture.rgba.data(), picture.width, picture.height, level.data(), w, h);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    for (GLint i = 0;; ++i) {
+        glTexImage2D(GL_TEXTURE_2D, i, 4, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, level.data());
+        if (w == 1 && h == 1) break;
+        const int nw = std::max(w / 2, 1), nh = std::max(h / 2, 1);
+        next.resize(static_cast<size_t>(nw) * nh * 4);
+        halveRGBA(level.data(), w, h, next.data());
+        level.swap(next);
+        w = nw;
+        h = nh;
+    }
 }
 
 // The reference way: RGB to RGBA with alpha 255 in buffer order, and GLU
 // scales and builds the mip chain.
-void uploadWithGlu(const std::string& path, PreparedTexture& p) {
+void uploadWithGlu(const std::string& path, PreparedTexture& p, int index) {
     const GLuint id = newTexture();
+    if (!p.picture.rgba.empty()) {
+        uploadPicture(p.picture);
+        addTexture(path, id, p.width, p.height, index);
+        return;
+    }
     const JpegImage& image = p.image;
     const size_t pixels = static_cast<size_t>(image.width) * image.height;
     std::vector<uint8_t> rgba(pixels * 4);
@@ -104,12 +134,12 @@ void uploadWithGlu(const std::string& path, PreparedTexture& p) {
         rgba[i * 4 + 3] = 255;
     }
     gluBuild2DMipmaps(GL_TEXTURE_2D, 4, image.width, image.height, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    addTexture(path, id, p.width, p.height);
+    addTexture(path, id, p.width, p.height, index);
 }
 
 } // namespace
 
-void uploadTexture(const std::string& path, PreparedTexture& p) {
+void uploadTexture(const std::string& path, PreparedTexture& p, int index) {
     PrepareProgress::State seen;
     p.progress.wait(seen);
     if (seen.started) {
@@ -118,7 +148,7 @@ void uploadTexture(const std::string& path, PreparedTexture& p) {
     }
     // Finished before the texture's size was known: failed, or decoded whole.
     reportProblems(path, p);
-    if (p.decoded) uploadWithGlu(path, p);
+    if (p.decoded) uploadWithGlu(path, p, index);
 }
 
 int maxTextureSize() {
@@ -127,13 +157,18 @@ int maxTextureSize() {
     return size > 0 ? size : 1;
 }
 
-void loadTexture(std::string path, bool, bool) {
+void loadTextureAt(const std::string& path, int index) {
     // One picture at a time on this thread; the buffers serve the next call.
     static PreparedTexture prepared;
     const bool fast = drawPath == DrawPath::Arrays;
     prepareTexture(path, prepared, fast, fast ? maxTextureSize() : 0);
-    uploadTexture(path, prepared);
+    uploadTexture(path, prepared, index);
     if (!fast) std::vector<uint8_t>().swap(prepared.image.rgb);
+    prepared.picture = RgbaPicture();
+}
+
+void loadTexture(std::string path, bool, bool) {
+    loadTextureAt(path, 0);
 }
 
 void gfxClear() {

@@ -376,7 +376,8 @@ class CommandReader {
             std::vector<std::string> all = names.textures;
             all.insert(all.end(), names.models.begin(), names.models.end());
             const std::string near = nearestWord(name, all);
-            error(quoted(kw) + " takes a picture (.jpg/.JPG), a model (.3ds/.3DS) or a number; " +
+            error(quoted(kw) +
+                  " takes a picture (.jpg, .png, .bmp, .tga), a model (.3ds/.3DS) or a number; " +
                   quoted(name) + " is none of them and is ignored: " +
                   (near.empty() ? std::string("name a loaded picture or model")
                                 : "did you mean " + quoted(near) + "?"));
@@ -390,7 +391,7 @@ class CommandReader {
         } else if (!beginsInt(name)) {
             const std::string near = nearestWord(name, names.textures);
             error(
-                quoted(kw) + " takes a picture (.jpg/.JPG); " + quoted(name) +
+                quoted(kw) + " takes a picture (.jpg, .png, .bmp, .tga); " + quoted(name) +
                 " is not one and is ignored: " +
                 (near.empty() ? std::string("name a loaded picture") : "did you mean " + quoted(near) + "?"));
         }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows build's libraries, cross-built on Debian with mingw-w64 (64-bit
-# Windows): SDL2, SDL2_mixer, libjpeg-turbo, libpng, zlib, libopenmpt and
+# Windows): SDL2, SDL2_mixer, SDL2_image, libjpeg-turbo, libpng, zlib, libopenmpt and
 # FFmpeg (with x264, libvpx and Opus), and the CLI11 and nlohmann-json
 # headers. Usage: tools/build-windows.sh
 #
@@ -182,6 +182,14 @@ build_libsdl2_mixer() { # DLL; Ogg Vorbis and MP3 through its bundled decoders
   cmake --install "$work/build"
 }
 
+build_libsdl2_image() { # DLL; its own BMP and TGA readers (PNG is libpng's, JPEG libjpeg-turbo's)
+  cmake_configure -DBUILD_SHARED_LIBS=ON -DSDL2IMAGE_SAMPLES=OFF -DSDL2IMAGE_VENDORED=OFF \
+    -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_BMP=ON -DSDL2IMAGE_TGA=ON -DSDL2IMAGE_PNG=OFF \
+    -DSDL2IMAGE_JPG=OFF -DSDL2IMAGE_TIF=OFF -DSDL2IMAGE_WEBP=OFF -DSDL2IMAGE_JXL=OFF -DSDL2IMAGE_AVIF=OFF
+  cmake_make
+  cmake --install "$work/build"
+}
+
 build_libopenmpt() { # static; modules are read by libopenmpt alone
   cd "$srcdir"
   env "${cross_env[@]}" ./configure --host=$host --prefix="$prefix" --disable-shared --enable-static \
@@ -317,6 +325,7 @@ library libpng1.6 libpng1.6 zlib
 library libjpeg-turbo libjpeg-turbo
 library libsdl2 libsdl2
 library libsdl2-mixer libsdl2-mixer libsdl2
+library libsdl2-image libsdl2-image libsdl2
 library libopenmpt libopenmpt zlib
 library x264 x264
 library libvpx libvpx

@@ -12,7 +12,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config ninja-build
   libsdl2-dev libsdl2-mixer-dev
-  libjpeg-dev libpng-dev libjpeg-turbo-progs
+  libjpeg-dev libpng-dev libsdl2-image-dev libjpeg-turbo-progs
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri mesa-utils
   libcli11-dev nlohmann-json3-dev
   libassimp-dev

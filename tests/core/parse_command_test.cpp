@@ -171,8 +171,9 @@ TEST(CheckCommand, ProblemsOfOneCommand) {
         {"0 opacity 0.5 blend", {}}, // the word after a "to" keyword is a keyword of its own
         {"0 blend 5", {"warning: the number '5' belongs to no keyword and is skipped"}},
         {"0 object a.jpg to lgo.jpg", {"error: 'object a.jpg'", "error: 'object ... to lgo.jpg'"}},
-        {"0 object pic.png",
-         {"error: 'object' takes a picture (.jpg/.JPG), a model (.3ds/.3DS) or a number"}},
+        {"0 object pic.gif",
+         {"error: 'object' takes a picture (.jpg, .png, .bmp, .tga), a model (.3ds/.3DS) or a number"}},
+        {"0 object pic.png mask pic.TGA", {"error: 'object pic.png'", "error: 'mask pic.TGA'"}},
         {"0 duration blend",
          {"error: 'duration' needs a length (ms, or seconds with a dot), but 'blend' is no "
           "number and is read as its value"}},

@@ -1,6 +1,7 @@
 #include "assets/tds_writer.h"
 #include "support/make_audio.h"
 #include "support/make_jpeg.h"
+#include "support/make_picture.h"
 #include "support/run.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
@@ -91,7 +92,8 @@ TEST(AssetsMode, ReportsTheFieldsOfEveryRecordInOrder) {
 }
 
 // Files as authors' programs write them: three quads side by side, each a mesh with its own vertex
-// list from index 0, naming their texture in capitals; a model naming a PNG; a panorama 40,000 pixels
+// list from index 0, naming their texture in capitals; a model naming a PNG that is not there; a
+// panorama 40,000 pixels
 // wide (its left half red); Opus in an .ogg.
 TEST(AssetsMode, RealFilesDrawAndCheckAsTheyShould) {
     std::vector<tds::Mesh> quads;
@@ -132,14 +134,13 @@ TEST(AssetsMode, RealFilesDrawAndCheckAsTheyShould) {
     EXPECT_EQ(coarse(img.at(100, 72)), (RGB{1, 0, 0}));
     EXPECT_EQ(coarse(img.at(540, 72)), (RGB{0, 0, 1}));
 
-    EXPECT_EQ(
-        runTamarack({"--check", show.dir()}).out,
-        "data/png.3ds: warning: the model's texture 'tex.png' is not loaded, so the model draws white "
-        "(untextured): only JPEG pictures are loaded; convert the picture to JPEG as data/tex.jpg and name "
-        "that file in the model's material, or give the commands that draw it 'mask tex.jpg'\n"
-        "data/theme.ogg: error: the music cannot be played, so the show runs silent: it holds an Opus "
-        "stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg\n"
-        "1 errors, 1 warnings\n");
+    EXPECT_EQ(runTamarack({"--check", show.dir()}).out,
+              "data/png.3ds: warning: the model's texture 'tex.png' is not loaded, so the model draws white "
+              "(untextured): add the picture to data/ as tex.png, or give the commands that draw it 'mask "
+              "tex.png'\n"
+              "data/theme.ogg: error: the music cannot be played, so the show runs silent: it holds an Opus "
+              "stream, not Ogg Vorbis: convert it, e.g. ffmpeg -i IN -c:a libvorbis OUT.ogg\n"
+              "1 errors, 1 warnings\n");
 }
 
 // A texture name of 20 characters or more comes out of the model cut to its
@@ -174,4 +175,85 @@ TEST(AssetsMode, ALongTextureNameIsReportedAsStoredWithANameThatFits) {
     const Image img = readPNG("rock.png");
     std::remove("rock.png");
     EXPECT_EQ(coarse(img.at(320, 240)), (RGB{1, 0, 0}));
+}
+
+// PNG, BMP and TGA pictures are registered after every JPEG: each JPEG keeps the index, width and
+// height it has in the same show without them (and the last name of the others comes first, as
+// among JPEGs); names in other capitals are skipped as JPEGs in other capitals are.
+TEST(AssetsMode, OtherPicturesComeAfterEveryJpegWhichKeepsItsIndex) {
+    const RgbaFunction grey = [](int, int) { return std::array<uint8_t, 4>{128, 128, 128, 255}; };
+    const std::vector<std::pair<std::string, std::string>> jpegs = {
+        {"b.jpg", solidJpeg(4, 3)}, {"z.JPG", solidJpeg(5, 6)}, {"e.jpg", solidJpeg(7, 2)}};
+    std::vector<std::pair<std::string, std::string>> all = jpegs;
+    all.insert(all.end(), {{"a.png", makePng(3, 2, grey)},
+                           {"c.BMP", makeBmp(2, 5, grey)},
+                           {"d.tga", makeTga(6, 1, grey)},
+                           {"f.Png", makePng(1, 1, grey)}});
+    const json alone = json::parse(assets(jpegs).out), mixed = json::parse(assets(all).out);
+    EXPECT_EQ(names(alone["textures"]), "z.JPG e.jpg b.jpg");
+    EXPECT_EQ(names(mixed["textures"]), "z.JPG e.jpg b.jpg d.tga c.BMP a.png");
+    for (size_t i = 0; i < alone["textures"].size(); ++i)
+        for (const char* field : {"name", "width", "height", "textureId"})
+            EXPECT_EQ(mixed["textures"][i][field], alone["textures"][i][field]) << i << " " << field;
+    const std::array<int, 3> sizes[] = {{3, 6, 1}, {4, 2, 5}, {5, 3, 2}}; // index, width, height
+    for (const auto& [index, w, h] : sizes) {
+        EXPECT_EQ(mixed["textures"][index]["width"], w) << index;
+        EXPECT_EQ(mixed["textures"][index]["height"], h) << index;
+    }
+}
+
+// Models name the textures their programs wrote, BMP, TGA and PNG among them: each is found (by its
+// exact name, else ignoring case) and drawn; a PNG layer's transparent half shows what lies under it.
+TEST(AssetsMode, ModelsWearBmpTgaAndPngTexturesAndAPngLayerBlendsByItsAlpha) {
+    const struct {
+        const char* model;
+        const char* texture; // as the model names it
+        const char* file;    // in data/
+        std::array<uint8_t, 4> colour;
+        float x;
+    } models[] = {
+        {"m1.3ds", "TEX.BMP", "tex.bmp", {255, 0, 0, 255}, -2},
+        {"m2.3ds", "a.tga", "a.tga", {0, 255, 0, 255}, 0},
+        {"m3.3ds", "b.png", "b.png", {255, 255, 0, 255}, 2},
+    };
+    TempShow show;
+    std::string script = "@sync\n";
+    for (const auto& m : models) {
+        const float x = m.x;
+        show.write(
+            m.model,
+            tds::encode(tds::Mesh{
+                "quad",
+                m.texture,
+                {{x - 0.6f, -0.6f, -5}, {x + 0.6f, -0.6f, -5}, {x + 0.6f, 0.6f, -5}, {x - 0.6f, 0.6f, -5}},
+                {{0, 0}, {1, 0}, {1, 1}, {0, 1}},
+                {{0, 1, 2}, {0, 2, 3}}}));
+        const RgbaFunction solid = [&](int, int) { return m.colour; };
+        const std::string name = m.file;
+        show.write(name, name.find(".bmp") != std::string::npos   ? makeBmp(8, 8, solid)
+                         : name.find(".tga") != std::string::npos ? makeTga(8, 8, solid)
+                                                                  : makePng(8, 8, solid));
+        script += std::string("0 track 1 type 0 object ") + m.model + " duration 10.0\n";
+    }
+    // A blue picture under a PNG whose top half is opaque white and whose bottom half is clear.
+    show.write("under.jpg", solidJpeg(64, 64, 0, 0, 255));
+    show.write(
+        "logo.png", makePng(64, 64, [](int, int y) {
+            return y < 32 ? std::array<uint8_t, 4>{255, 255, 255, 255} : std::array<uint8_t, 4>{255, 0, 0, 0};
+        }));
+    script += "0 track 3 type 1 object under.jpg duration 10.0 move 100 100\n"
+              "0 track 2 type 1 object logo.png duration 10.0 move 100 100 blend "
+              "blendFunc GL_SRC_ALPHA GL_ONE_MINUS_SRC_ALPHA\n";
+    show.script(script);
+    EXPECT_EQ(runTamarack({"--check", show.dir()}).out, "0 errors, 0 warnings\n");
+    ASSERT_EQ(runTamarack({"--shot", "1", "formats.png", show.dir()}).status, 0);
+    const Image img = readPNG("formats.png");
+    std::remove("formats.png");
+    EXPECT_EQ(coarse(img.at(176, 240)), (RGB{1, 0, 0})) << "TEX.BMP as tex.bmp";
+    EXPECT_EQ(coarse(img.at(320, 240)), (RGB{0, 1, 0})) << "a.tga";
+    EXPECT_EQ(coarse(img.at(464, 240)), (RGB{1, 1, 0})) << "b.png";
+    // Window pixels from the bottom left: the layers cover 100..163 across and up; the PNG's top half
+    // is the upper one.
+    EXPECT_EQ(coarse(img.at(132, 480 - 1 - 150)), (RGB{1, 1, 1})) << "the opaque half";
+    EXPECT_EQ(coarse(img.at(132, 480 - 1 - 110)), (RGB{0, 0, 1})) << "the clear half shows the blue";
 }

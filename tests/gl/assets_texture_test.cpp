@@ -2,6 +2,7 @@
 #include "render/texture_upload.h"
 #include "support/gl_fixture.h"
 #include "support/make_jpeg.h"
+#include "support/make_picture.h"
 #include "support/temp_dir.h"
 #include "tests/gl/render_util.h"
 
@@ -73,7 +74,8 @@ TEST_F(Textures, TexelsAreOpaqueAndTheTopRowIsTextureRowZero) {
     }
 }
 
-// Undecodable pictures print the decoder's message and register nothing; a cut one loads, warned.
+// Undecodable pictures (JPEG, PNG, BMP, TGA) print the decoder's message and register nothing; a cut
+// one loads, warned.
 TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
     const std::string good = solidJpeg(8, 8);
     const std::string whole = makeJpeg(64, 64, [](int x, int y) {
@@ -107,6 +109,10 @@ TEST_F(Textures, FaultyPicturesPrintTheDecodersMessage) {
         {"folder.jpg", "", "Is a directory; not loaded", -1},
         {"dangling.jpg", "", "No such file or directory; not loaded", -1},
         {"cut.jpg", whole.substr(0, whole.size() / 2), "Premature end of JPEG file", 64},
+        {"text.png", "hello", "Not a PNG file: starts with 0x68 0x65; not loaded", -1},
+        {"short.png", "h", "Not a PNG file: it is too short; not loaded", -1},
+        {"text.bmp", "hello", "File is not a Windows BMP file; not loaded", -1},
+        {"text.tga", "hello", "Error reading TGA data; not loaded", -1},
         {"good.jpg", good, nullptr, 8}, // the decoder still works after the faults
     };
     for (const auto& c : cases) {
@@ -160,5 +166,38 @@ TEST_F(Textures, CmykAndYcckPicturesHaveTheColoursOfTheReferenceDecoder) {
         EXPECT_NEAR(t[48 * 4], 78, 4);
         EXPECT_NEAR(t[48 * 4 + 1], 39, 4);
         EXPECT_NEAR(t[48 * 4 + 2], 20, 4);
+    }
+}
+
+// PNG, BMP and TGA pictures keep their orientation (texture row 0 the top row, whatever the order the
+// file stores its rows in) and their alpha: 255 where the file holds none.
+TEST_F(Textures, PngBmpAndTgaKeepTheirTopRowAndTheirAlpha) {
+    const RgbaFunction halves = [](int, int y) { return y < 8 ? Rgba{255, 0, 0, 255} : Rgba{0, 0, 255, 64}; };
+    const struct {
+        const char* name;
+        std::string bytes;
+        int bottomAlpha;
+    } cases[] = {{"p.png", makePng(20, 16, halves), 64},
+                 {"p.BMP", makeBmp(20, 16, halves), 255},
+                 {"p.tga", makeTga(20, 16, halves), 64}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        gfxClear();
+        show.write(c.name, c.bytes);
+        EXPECT_EQ(load(c.name), "");
+        ASSERT_EQ(getTextureNum(c.name), 0);
+        EXPECT_EQ(getTexture(0, 1), 20);
+        EXPECT_EQ(getTexture(0, 2), 16);
+        GLint w = 0, h = 0;
+        glBindTexture(GL_TEXTURE_2D, GLuint(getTexture(0, 0)));
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+        std::vector<uint8_t> t(size_t(w) * h * 4);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, t.data());
+        const uint8_t* top = &t[size_t(w / 2) * 4];
+        const uint8_t* bottom = &t[(size_t(h - 1) * w + w / 2) * 4];
+        EXPECT_EQ((Rgba{top[0], top[1], top[2], top[3]}), (Rgba{255, 0, 0, 255}));
+        EXPECT_EQ((Rgba{bottom[0], bottom[1], bottom[2], bottom[3]}),
+                  (Rgba{0, 0, 255, uint8_t(c.bottomAlpha)}));
     }
 }

@@ -39,7 +39,7 @@ data/b.ogg: error: the music cannot be played, so the show runs silent: it is no
 data/logo.jpg: warning: the picture's EXIF orientation is 6 (to be viewed turned 90 degrees clockwise), but the show draws it as stored: turn the file itself, e.g. 'jpegtran -copy none -trim -rotate 90 data/logo.jpg > upright.jpg', and use that file in its place
 data/m.3ds: error: the file ends inside a chunk after 1 of 6 bytes; 0 objects read: copy or export the model again
 data/photo.jpeg: warning: data/photo.jpeg is not loaded: it is a JPEG picture, but only the endings ".jpg" and ".JPG" are read: rename it 'photo.jpg'
-data/pic.png: warning: data/pic.png is not loaded: only .jpg/.JPG, .3ds and music endings are (.mp3, .ogg, .xm, .it, all small or all capital): convert it or move it out of data/
+data/pic.gif: warning: data/pic.gif is not loaded: only pictures (.jpg, .png, .bmp, .tga), .3ds models and music (.mp3, .ogg, .xm, .it) are, each ending all small or all capital: convert it or move it out of data/
 data/script.txt:1: warning: "!fulscreen" after "Default" is no option word and is ignored; did you mean "!fullscreen"?
 data/script.txt:2: warning: sync track 0 has a step of track 9, but no command has 'track 9', so that step shows nothing: add a template with 'track 9' and 'insync'
 data/script.txt:7: error: 'object Logo.jpg': no picture 'Logo.jpg' is loaded; did you mean 'logo.jpg'?
@@ -51,7 +51,7 @@ data/script.txt:12: error: 'sync 7' names no sync track (the script has 2: 0 to 
 data/script.txt:13: error: 'sync 1' names an empty sync track (its 'Sync' line has no steps): add pairs of a template's track and a length to that line
 data/script.txt:14: error: 'color' needs 3 numbers (red green blue) but the command ends: write the values after 'color', e.g. 'color 1 1 1'
 data/script.txt:16: error: 'object ship.3ds': no model 'ship.3ds' is loaded; data/ship.3DS is not loaded because of the case of its ending (see its warning): rename it 'ship.3ds'
-data/script.txt:17: error: 'mask' takes a picture (.jpg/.JPG); 'm.3ds' is not one and is ignored: name a loaded picture
+data/script.txt:17: error: 'mask' takes a picture (.jpg, .png, .bmp, .tga); 'm.3ds' is not one and is ignored: name a loaded picture
 data/script.txt:17: warning: 'duration 1' is 1 ms, shorter than a frame or two: if seconds were meant, write 'duration 1.0'
 data/script.txt:18: warning: the time 'x' is no number, so the command gets time 0: write its start time first, in ms (1500) or seconds (1.5)
 data/script.txt:19: error: the replacement of "LOOP" never ends (its definition holds its own name, directly or through other names); the line is kept as it stands: change the definition so that its text does not lead back to its name
@@ -64,7 +64,7 @@ data/ship.3DS: warning: data/ship.3DS is not loaded: the ending must be written 
 TEST(CheckMode, SeededShowYieldsExactlyTheExpectedLines) {
     TempShow show;
     show.script(kSeededScript);
-    for (const char* name : {"m.3ds", "ship.3DS", "pic.png", "photo.jpeg", "a.mp3", "b.ogg"})
+    for (const char* name : {"m.3ds", "ship.3DS", "pic.gif", "photo.jpeg", "a.mp3", "b.ogg"})
         show.write(name, "x");
     show.write("logo.jpg", withOrientation(solidJpeg(8, 8), 6));
     const RunResult r = runTamarack({"--check", show.dir()}, "", {"SDL_AUDIODRIVER=dummy"});
