@@ -12,6 +12,7 @@ struct texture_type {
     int32_t height = 0;
     uint32_t textureId = 0;
     texture_type* next = nullptr;
+    bool opaque = true; // every texel's alpha is 255 (a JPEG's always is)
 };
 
 struct polygon_type {
@@ -87,6 +88,9 @@ int findModelTexture(const char* name, size_t length);
 // The GL texture name of the model's own texture, -1 when it has none. Looked
 // up again only after the texture registry changed.
 int ownTextureId(object_type& object);
+// Whether the texture of GL texture name `id` lets what lies behind show
+// through its texels (a PNG or TGA with alpha); false for any other id.
+bool textureHasAlpha(int id);
 int getObjectNum(std::string name);
 object_type* getObject(int index); // nullptr when there is none
 

@@ -76,6 +76,12 @@ int getTexture(int index, int what) {
     }
 }
 
+bool textureHasAlpha(int id) {
+    for (const texture_type* t = gfx.textures; t; t = t->next)
+        if (static_cast<int>(t->textureId) == id) return !t->opaque;
+    return false;
+}
+
 int getObjectNum(std::string name) {
     int i = 0;
     for (object_type* o = gfx.objects; o; o = o->next, ++i)

@@ -36,8 +36,9 @@ GLuint newTexture() {
 
 // Registers texture `id` under the file name, with the picture's own size,
 // at registry index `index`.
-void addTexture(const std::string& path, GLuint id, int width, int height, int index) {
+void addTexture(const std::string& path, GLuint id, int width, int height, int index, bool opaque = true) {
     texture_type* t = new texture_type;
+    t->opaque = opaque;
     t->name = path.substr(5);
     t->textureId = id;
     t->width = width;
@@ -121,7 +122,10 @@ void uploadWithGlu(const std::string& path, PreparedTexture& p, int index) {
     const GLuint id = newTexture();
     if (!p.picture.rgba.empty()) {
         uploadPicture(p.picture);
-        addTexture(path, id, p.width, p.height, index);
+        bool opaque = true;
+        for (size_t i = 3; i < p.picture.rgba.size() && opaque; i += 4)
+            opaque = p.picture.rgba[i] == 255;
+        addTexture(path, id, p.width, p.height, index, opaque);
         return;
     }
     const JpegImage& image = p.image;

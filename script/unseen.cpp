@@ -172,7 +172,8 @@ class Watcher : public FrameListener {
         for (size_t j = index + 1; j < script.scenes.size(); ++j) {
             const CScene& q = script.scenes[j];
             if (!q.isRunning() || drawnAs(q) != Drawn::Picture || q.rotate || q.wireframe) continue;
-            if (!replacesBehind(q.blendSrc, q.blendDst, alphaOf(q))) continue;
+            if (!replacesBehind(q.blendSrc, q.blendDst, alphaOf(q)) || textureHasAlpha(q.objectValue))
+                continue;
             const ImageRect c = imageRect(q, W, H);
             if (std::min(c.x0, c.x1) <= cx0 && std::max(c.x0, c.x1) >= cx1 && std::min(c.y0, c.y1) <= cy0 &&
                 std::max(c.y0, c.y1) >= cy1) {
@@ -217,7 +218,8 @@ int lineOf(int32_t command) {
 std::string sideText(unsigned hidden, bool picture) {
     // Behind the camera a point also lies beyond the side planes, so the
     // depth tells first.
-    if (hidden & Near) return picture ? "turned out of the picture" : "behind the camera (or nearer than 1.5)";
+    if (hidden & Near)
+        return picture ? "turned out of the picture" : "behind the camera (or nearer than 1.5)";
     if (hidden & Far && !picture) return "beyond the far end of the view (10000)";
     if (hidden & Left) return picture ? "left of the picture" : "left of the view";
     if (hidden & Right) return picture ? "right of the picture" : "right of the view";

@@ -242,7 +242,7 @@ TEST(AssetsMode, ModelsWearBmpTgaAndPngTexturesAndAPngLayerBlendsByItsAlpha) {
             return y < 32 ? std::array<uint8_t, 4>{255, 255, 255, 255} : std::array<uint8_t, 4>{255, 0, 0, 0};
         }));
     script += "0 track 3 type 1 object under.jpg duration 10.0 move 100 100\n"
-              "0 track 2 type 1 object logo.png duration 10.0 move 100 100 blend "
+              "0 track 2 type 1 object logo.png duration 10.0 move 100 100 "
               "blendFunc GL_SRC_ALPHA GL_ONE_MINUS_SRC_ALPHA\n";
     show.script(script);
     EXPECT_EQ(runTamarack({"--check", show.dir()}).out, "0 errors, 0 warnings\n");
