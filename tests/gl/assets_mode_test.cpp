@@ -257,3 +257,29 @@ TEST(AssetsMode, ModelsWearBmpTgaAndPngTexturesAndAPngLayerBlendsByItsAlpha) {
     EXPECT_EQ(coarse(img.at(132, 480 - 1 - 150)), (RGB{1, 1, 1})) << "the opaque half";
     EXPECT_EQ(coarse(img.at(132, 480 - 1 - 110)), (RGB{0, 0, 1})) << "the clear half shows the blue";
 }
+
+// CMYK and YCCK pictures (Adobe's inverted inks) draw their colours as layers.
+TEST(AssetsMode, CmykAndYcckPicturesDrawTheirColours) {
+    TempShow show;
+    // Each ink 255 for none: no cyan and no black is red; no magenta and no black is green.
+    show.write("cmyk.jpg", makeJpeg(
+                               64, 64,
+                               [](int, int) {
+                                   return std::array<uint8_t, 4>{255, 0, 0, 255};
+                               },
+                               JpegKind::Cmyk));
+    show.write("ycck.jpg", makeJpeg(
+                               64, 64,
+                               [](int, int) {
+                                   return std::array<uint8_t, 4>{0, 255, 0, 255};
+                               },
+                               JpegKind::Ycck));
+    show.script("@sync\n0 track 1 type 1 object cmyk.jpg duration 10.0 move 100 100\n"
+                "0 track 1 type 1 object ycck.jpg duration 10.0 move 300 100\n");
+    EXPECT_EQ(runTamarack({"--check", show.dir()}).out, "0 errors, 0 warnings\n");
+    ASSERT_EQ(runTamarack({"--shot", "1", "ink.png", show.dir()}).status, 0);
+    const Image img = readPNG("ink.png");
+    std::remove("ink.png");
+    EXPECT_EQ(coarse(img.at(132, 480 - 1 - 132)), (RGB{1, 0, 0}));
+    EXPECT_EQ(coarse(img.at(332, 480 - 1 - 132)), (RGB{0, 1, 0}));
+}
