@@ -34,6 +34,8 @@ class CTimer {
     void refresh(uint32_t now);
     // Real clock: the show stands at `ms` at tick `now` and runs on from there.
     void continueAt(int32_t ms, uint32_t now);
+    // The clock reads `ms` until its next refresh (a fast-forward's last frame).
+    void holdAt(int32_t ms) { elapsed = ms; }
     uint32_t now() const;
 
     void useReal() { fps = 0; }

@@ -52,7 +52,7 @@ bool simulateUntil(int32_t until) {
         if (engine.ended) return false;
         timer.getTime();
     }
-    timer.elapsed = until;
+    timer.holdAt(until);
     return true;
 }
 
