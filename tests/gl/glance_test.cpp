@@ -393,3 +393,18 @@ TEST(Timeline, TheBeatGridLiesOnTheRulersTimes) {
     EXPECT_LE(ticks.back()["t"].get<int>(), 6000);
     EXPECT_NEAR(probe["end"].get<double>(), zero + 6000 * perMs, 2);
 }
+
+// The least time between frames holds for a short show too: 0.2 s with --every 0.0005 would be a page
+// of 201 frames of 1 ms, within the page's limit, and is refused all the same.
+TEST(GlanceModes, LessThanAMillisecondBetweenFramesIsRefusedForAShortShow) {
+    TempShow show;
+    show.script("@sync\n0 track 1 type 1 duration 0.2\n0.2 end\n");
+    for (const char* mode : {"--timeline", "--contact-sheet"}) {
+        SCOPED_TRACE(mode);
+        const std::string file = std::string("x") + (mode[2] == 't' ? ".html" : ".png");
+        const RunResult r = runTamarack({mode, file, "--every", "0.0005", "."}, show.dir());
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err.rfind("tamarack: --every: 0.0005 is less than a millisecond", 0), 0u) << r.err;
+        EXPECT_FALSE(fs::exists(show.dir() + "/" + file));
+    }
+}
