@@ -26,16 +26,14 @@
 // into objects (tds::split); the grids and sheets the shapes are built from;
 // the shapes (torus, trefoil knot, plane, cube, sphere).
 
+#include "base/output_file.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace tds {
@@ -164,38 +162,12 @@ inline std::string encode(const Mesh& m) {
     return encode(std::vector<Mesh>{m});
 }
 
-// Writes the bytes to `path` through a temporary file beside it that is
-// renamed at the end, so `path` is either the whole new file or untouched.
-// The file is readable by all, as other files written without a temporary
-// are. Returns an empty text on success, else "cannot write PATH: REASON".
+// Writes the bytes to `path` as one whole file (base/output_file.h): `path`
+// is either the whole new file or untouched. Returns an empty text on
+// success, else "cannot write PATH: REASON".
 inline std::string writeFile(const std::string& path, const std::string& bytes) {
-    std::vector<char> temp(path.begin(), path.end());
-    for (char c : std::string(".XXXXXX"))
-        temp.push_back(c);
-    temp.push_back('\0');
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return "cannot write " + path + ": " + std::strerror(errno);
-    int err = 0;
-    // In pieces of at most 1 GiB: Windows' write() takes an unsigned count.
-    for (size_t done = 0; err == 0 && done < bytes.size();) {
-        const auto n = ::write(fd, bytes.data() + done,
-                               static_cast<unsigned>(std::min<size_t>(bytes.size() - done, 1u << 30)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) err = n < 0 ? errno : EIO;
-        done += n > 0 ? static_cast<size_t>(n) : 0;
-    }
-    if (close(fd) != 0 && err == 0) err = errno;
-    std::error_code ec;
-    using std::filesystem::perms;
-    if (err == 0)
-        std::filesystem::permissions(
-            temp.data(), perms::owner_read | perms::owner_write | perms::group_read | perms::others_read, ec);
-    // Replaces a file already at `path` on every system (std::rename does
-    // not on Windows).
-    if (err == 0 && !ec) std::filesystem::rename(temp.data(), path, ec);
-    if (err == 0 && !ec) return "";
-    unlink(temp.data());
-    return "cannot write " + path + ": " + (err != 0 ? std::strerror(err) : ec.message());
+    std::string error;
+    return writeOutputFile(path, bytes, error) ? "" : error;
 }
 
 // Writes the meshes to `path` as one file. Returns an empty text on success,

@@ -28,10 +28,12 @@ int runShot(const Options& opt) {
     std::vector<uint8_t> rgb;
     frame.readRGB(rgb);
     std::string err;
-    if (!writePNG(opt.file, frame.width, frame.height, rgb.data(), err)) {
+    OutputFile out;
+    if (!writePNG(out, opt.file, frame.width, frame.height, rgb.data(), err)) {
         std::fprintf(stderr, "tamarack: %s\n", err.c_str());
         return 1;
     }
+    if (out.replacedLink()) std::fprintf(stderr, "tamarack: %s\n", replacedLinkNote(opt.file).c_str());
     return 0;
 }
 

@@ -112,9 +112,11 @@ int runContactSheet(const Options& opt) {
         return true;
     });
     std::string err;
-    if (!writePNG(opt.file, sheet.width, sheet.height, sheet.rgb.data(), err)) {
+    OutputFile out;
+    if (!writePNG(out, opt.file, sheet.width, sheet.height, sheet.rgb.data(), err)) {
         std::fprintf(stderr, "tamarack: %s\n", err.c_str());
         return 1;
     }
+    if (out.replacedLink()) std::fprintf(stderr, "tamarack: %s\n", replacedLinkNote(opt.file).c_str());
     return 0;
 }

@@ -4,13 +4,13 @@
 #include "assets/jpeg_encode.h"
 #include "assets/tds_writer.h"
 #include "assets/xm_writer.h"
+#include "base/output_file.h"
 #include "cli/modes.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -110,15 +110,6 @@ xm::Module music() {
     return m;
 }
 
-bool writeFile(const std::filesystem::path& path, const std::string& bytes, std::string& why) {
-    std::ofstream f(path, std::ios::binary);
-    if (f) f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (f) f.close();
-    if (f) return true;
-    why = "cannot write " + path.string();
-    return false;
-}
-
 } // namespace
 
 // Where the script language's description lies: beside the installed
@@ -153,6 +144,11 @@ int runNew(const Options& opt) {
         return 1;
     }
     const bool made = !fs::exists(dir, ec);
+    // The first folder that this run makes, removed after a failure.
+    fs::path first = made ? dir : data;
+    while (made && !first.parent_path().empty() && first.parent_path() != first &&
+           !fs::exists(first.parent_path(), ec))
+        first = first.parent_path();
     if (!made && !fs::is_directory(dir, ec)) {
         std::fprintf(stderr, "tamarack: cannot make a show in %s: it is not a folder\n", dir.c_str());
         return 1;
@@ -170,9 +166,9 @@ int runNew(const Options& opt) {
     };
     for (const auto& f : files) {
         std::string why;
-        if (writeFile(data / f.first, f.second, why)) continue;
+        if (writeOutputFile((data / f.first).string(), f.second, why)) continue;
         // Nothing half made is left behind.
-        fs::remove_all(made ? dir : data, ec);
+        fs::remove_all(first, ec);
         std::fprintf(stderr, "tamarack: %s\n", why.c_str());
         return 1;
     }

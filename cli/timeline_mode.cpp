@@ -2,6 +2,7 @@
 #include "assets/music_decode.h"
 #include "assets/show_files.h"
 #include "assets/texture_prep.h"
+#include "base/output_file.h"
 #include "cli/modes.h"
 #include "cli/music_peaks.h"
 #include "cli/show_survey.h"
@@ -199,22 +200,6 @@ void replaceOnce(std::string& page, const std::string& mark, const std::string& 
     if (at != std::string::npos) page.replace(at, mark.size(), with);
 }
 
-bool writeFile(const std::string& path, const std::string& bytes, std::string& err) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        err = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const int saved = errno;
-    if (std::fclose(f) != 0 || !wrote) {
-        err = "cannot write " + path + ": " + std::strerror(wrote ? errno : saved);
-        std::remove(path.c_str());
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 // --timeline FILE.html: the whole show on one self-contained page.
@@ -269,9 +254,11 @@ int runTimeline(const Options& opt) {
     replaceOnce(page, "{{THUMBS}}", thumbs);
     replaceOnce(page, "{{DATA}}", scriptSafe(pageData(opt, survey, music, grid)));
     std::string err;
-    if (!writeFile(opt.file, page, err)) {
+    bool replacedLink = false;
+    if (!writeOutputFile(opt.file, page, err, &replacedLink)) {
         std::fprintf(stderr, "tamarack: %s\n", err.c_str());
         return 1;
     }
+    if (replacedLink) std::fprintf(stderr, "tamarack: %s\n", replacedLinkNote(opt.file).c_str());
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "engine/offline_render.h"
 
 #include "base/engine.h"
+#include "base/output_file.h"
 #include "base/timer.h"
 #include "export/frame_output.h"
 #include "render/effect.h"
@@ -188,6 +189,7 @@ int renderShow(const RenderJob& job, Offscreen& frame, std::vector<double>* fram
     const int64_t written = pipeline.delivered();
     if (!failed && output->close(error)) {
         progress.done();
+        if (output->replacedLink()) std::fprintf(stderr, "tamarack: %s\n", replacedLinkNote(shown).c_str());
         if (stopSignal) {
             std::fprintf(stderr, "tamarack: stopped: %lld frames written to %s\n",
                          static_cast<long long>(written), name.c_str());

@@ -9,6 +9,7 @@
 namespace {
 struct PngError {
     std::string message;
+    OutputFile* out = nullptr;
 };
 
 void onError(png_structp png, png_const_charp msg) {
@@ -18,12 +19,23 @@ void onError(png_structp png, png_const_charp msg) {
 
 void onWarning(png_structp, png_const_charp) {}
 
+// Writes through stdio, so that a failure gives the system's reason ("File
+// too large") rather than libpng's "Write Error".
+void onWrite(png_structp png, png_bytep data, png_size_t size) {
+    OutputFile* out = static_cast<PngError*>(png_get_error_ptr(png))->out;
+    if (std::fwrite(data, 1, size, out->stream()) == size) return;
+    const int err = errno;
+    out->fail(err);
+    png_error(png, std::strerror(err));
+}
+
+void onFlush(png_structp) {}
+
 // The libpng calls alone, so that nothing in this frame lives across the
 // error jump: false when libpng failed (its message in the error record).
-bool writeImage(png_structp png, png_infop info, FILE* f, int width, int height, const uint8_t* rgb,
-                bool fast) {
+bool writeImage(png_structp png, png_infop info, int width, int height, const uint8_t* rgb, bool fast) {
     if (setjmp(png_jmpbuf(png))) return false;
-    png_init_io(png, f);
+    png_set_write_fn(png, nullptr, onWrite, onFlush);
     if (fast) {
         png_set_compression_level(png, 1);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
@@ -40,35 +52,36 @@ bool writeImage(png_structp png, png_infop info, FILE* f, int width, int height,
 }
 } // namespace
 
-bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb, std::string& err,
-              bool fast) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        err = "cannot write " + path + ": " + std::strerror(errno);
+bool writePNG(OutputFile& out, const std::string& path, int width, int height, const uint8_t* rgb,
+              std::string& err, bool fast) {
+    if (!out.open(path, err)) {
+        err = out.failure(err);
         return false;
     }
     PngError failure;
+    failure.out = &out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onError, onWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!png || !info) {
         png_destroy_write_struct(&png, nullptr);
-        std::fclose(f);
-        std::remove(path.c_str());
-        err = "cannot write " + path + ": out of memory";
+        out.discard();
+        err = out.failure("out of memory");
         return false;
     }
-    const bool written = writeImage(png, info, f, width, height, rgb, fast);
+    const bool written = writeImage(png, info, width, height, rgb, fast);
     png_destroy_write_struct(&png, &info);
     if (!written) {
-        std::fclose(f);
-        std::remove(path.c_str());
-        err = "cannot write " + path + ": " + failure.message;
+        out.discard();
+        err = out.failure(failure.message);
         return false;
     }
-    if (std::fclose(f) != 0) {
-        err = "cannot write " + path + ": " + std::strerror(errno);
-        std::remove(path.c_str());
-        return false;
-    }
-    return true;
+    if (out.commit(err)) return true;
+    err = out.failure(err);
+    return false;
+}
+
+bool writePNG(const std::string& path, int width, int height, const uint8_t* rgb, std::string& err,
+              bool fast) {
+    OutputFile out;
+    return writePNG(out, path, width, height, rgb, err, fast);
 }

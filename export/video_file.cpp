@@ -52,6 +52,7 @@ class VideoFile : public FrameOutput {
         return writer.close(error) || failed(error);
     }
     void discard() override { writer.discard(); }
+    bool replacedLink() const override { return writer.replacedLink(); }
 
     std::string what() const override {
         return "video " + writer.videoCodec() + (music.empty() ? "" : " + audio " + writer.audioCodec());

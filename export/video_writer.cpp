@@ -1,8 +1,10 @@
 #include "export/video_writer.h"
 
+#include "base/output_file.h"
 #include "base/text.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <mutex>
 
@@ -49,27 +51,68 @@ struct Track {
     }
 };
 
+// FFmpeg writes the file through these, to the temporary file of an
+// OutputFile; seeking back is needed for the MP4 index.
+#if LIBAVFORMAT_VERSION_MAJOR < 61
+using PacketBytes = uint8_t*;
+#else
+using PacketBytes = const uint8_t*;
+#endif
+
+int writeBytes(void* opaque, PacketBytes bytes, int size) {
+    OutputFile* out = static_cast<OutputFile*>(opaque);
+    if (std::fwrite(bytes, 1, static_cast<size_t>(size), out->stream()) == static_cast<size_t>(size))
+        return size;
+    const int err = errno;
+    out->fail(err);
+    return AVERROR(err);
+}
+
+int64_t seekBytes(void* opaque, int64_t offset, int whence) {
+    std::FILE* f = static_cast<OutputFile*>(opaque)->stream();
+    whence &= ~AVSEEK_FORCE;
+    if (whence == AVSEEK_SIZE) return -1; // not known while writing
+    if (fseeko(f, offset, whence) != 0) return AVERROR(errno);
+    return ftello(f);
+}
+
+const int ioBufferSize = 1 << 16;
+
 } // namespace
 
 struct VideoWriter::Impl {
-    std::string path;
+    OutputFile out; // the file under its temporary name until close()
+    AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
     Track video, audio;
     bool withAudio = false;
     SwsContext* sws = nullptr;
     AVPacket* packet = nullptr;
     int width = 0, height = 0;
-    int filled = 0;       // samples waiting in audio.frame
-    bool created = false; // the file exists
+    int filled = 0; // samples waiting in audio.frame
     bool flushed = false;
 
+    // The temporary file, if still there, goes with `out`.
     ~Impl() {
         sws_freeContext(sws);
         av_packet_free(&packet);
-        if (format) {
-            if (format->pb) avio_closep(&format->pb);
-            avformat_free_context(format);
+        avformat_free_context(format);
+        if (io) av_freep(&io->buffer);
+        avio_context_free(&io);
+    }
+
+    bool openFile(const std::string& path, std::string& error) {
+        if (!out.open(path, error)) return false;
+        uint8_t* buffer = static_cast<uint8_t*>(av_malloc(ioBufferSize));
+        io = buffer ? avio_alloc_context(buffer, ioBufferSize, 1, &out, nullptr, writeBytes, seekBytes)
+                    : nullptr;
+        if (!io) {
+            av_free(buffer);
+            return outOfMemory(error);
         }
+        format->pb = io;
+        format->flags |= AVFMT_FLAG_CUSTOM_IO;
+        return true;
     }
 
     bool addVideo(VideoFormat kind, int fps, std::string& error) {
@@ -217,7 +260,6 @@ bool VideoWriter::open(const std::string& path, int width, int height, int fps, 
     }
     impl = std::make_unique<Impl>();
     Impl& w = *impl;
-    w.path = path;
     w.width = width;
     w.height = height;
     w.withAudio = withAudio;
@@ -244,14 +286,17 @@ bool VideoWriter::open(const std::string& path, int width, int height, int fps, 
     w.video.frame->width = width;
     w.video.frame->height = height;
     r = av_frame_get_buffer(w.video.frame, 0);
-    if (r >= 0) r = avio_open(&w.format->pb, path.c_str(), AVIO_FLAG_WRITE);
     if (r < 0) {
         error = avError(r);
-        impl.reset(); // nothing was created
+        impl.reset();
         return false;
     }
-    w.created = true;
+    if (!w.openFile(path, error)) {
+        impl.reset();
+        return false;
+    }
     frames = 0;
+    linkReplaced = false;
     videoName = avcodec_get_name(w.video.codec->codec_id);
     audioName = withAudio ? avcodec_get_name(w.audio.codec->codec_id) : "";
     r = avformat_write_header(w.format, nullptr);
@@ -337,26 +382,25 @@ bool VideoWriter::close(std::string& error) {
         }
     }
     if (ok) {
-        const int r = avio_closep(&w.format->pb);
-        if (r < 0) {
-            error = avError(r);
+        avio_flush(w.io);
+        if (w.io->error < 0) {
+            error = avError(w.io->error);
             ok = false;
         }
     }
+    // The file takes its name only now, whole.
+    if (ok) ok = w.out.commit(error);
     if (!ok) {
         discard();
         return false;
     }
+    linkReplaced = w.out.replacedLink();
     impl.reset();
     return true;
 }
 
 void VideoWriter::discard() {
-    if (!impl) return;
-    const std::string path = impl->path;
-    const bool created = impl->created;
     impl.reset();
-    if (created) std::remove(path.c_str());
 }
 
 bool VideoWriter::isOpen() const {

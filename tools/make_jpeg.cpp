@@ -6,6 +6,7 @@
 // Every picture is computed from formulas and a fixed pseudo-random sequence;
 // nothing is read from anywhere.
 #include "assets/jpeg_encode.h"
+#include "base/output_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -116,10 +117,8 @@ bool writeJpeg(const Image& img, const std::string& path) {
         rgb[i * 3 + 2] = static_cast<uint8_t>(std::lround(clamp01(img.px[i].b) * 255));
     }
     const std::string bytes = encodeJpeg(rgb, img.w, img.h);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && written;
+    std::string error;
+    return writeOutputFile(path, bytes, error);
 }
 
 // --- the pictures ---------------------------------------------------------

@@ -13,6 +13,7 @@
 //   46.08 drums again         53.76 phrase A          61.44 phrase B
 //   69.12 outro, fading out   76.80 silence
 #include "assets/xm_writer.h"
+#include "base/output_file.h"
 
 #include <cstdio>
 #include <string>
@@ -158,9 +159,9 @@ int main(int argc, char** argv) {
     m.order = {0, 1, 2, 3, 4, 5, 2, 3, 4, 6};
     const std::string s = xm::encode(m);
 
-    FILE* f = std::fopen(argv[1], "wb");
-    if (!f || std::fwrite(s.data(), 1, s.size(), f) != s.size() || std::fclose(f) != 0) {
-        std::fprintf(stderr, "tamarack-make_music: cannot write %s\n", argv[1]);
+    std::string error;
+    if (!writeOutputFile(argv[1], s, error)) {
+        std::fprintf(stderr, "tamarack-make_music: %s\n", error.c_str());
         return 1;
     }
     return 0;

