@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -71,3 +72,6 @@ std::string replacedLinkNote(const std::string& shown);
 // a link), binary, with the umask's permissions; null with errno when not.
 // One per system (output_file_posix.cpp, output_file_windows.cpp).
 std::FILE* createNewFile(const char* path);
+// Moves the stream's position as fseek does, past 2 GiB too: the new
+// position, or -1 with errno.
+int64_t seekFile(std::FILE* f, int64_t offset, int whence);

@@ -18,3 +18,8 @@ std::FILE* createNewFile(const char* path) {
     }
     return f;
 }
+
+int64_t seekFile(std::FILE* f, int64_t offset, int whence) {
+    if (_fseeki64(f, offset, whence) != 0) return -1;
+    return _ftelli64(f);
+}

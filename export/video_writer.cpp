@@ -69,11 +69,10 @@ int writeBytes(void* opaque, PacketBytes bytes, int size) {
 }
 
 int64_t seekBytes(void* opaque, int64_t offset, int whence) {
-    std::FILE* f = static_cast<OutputFile*>(opaque)->stream();
     whence &= ~AVSEEK_FORCE;
     if (whence == AVSEEK_SIZE) return -1; // not known while writing
-    if (fseeko(f, offset, whence) != 0) return AVERROR(errno);
-    return ftello(f);
+    const int64_t at = seekFile(static_cast<OutputFile*>(opaque)->stream(), offset, whence);
+    return at < 0 ? AVERROR(errno) : at;
 }
 
 const int ioBufferSize = 1 << 16;
