@@ -7,6 +7,7 @@
 //   decodeMusic        a whole file into memory
 #include "assets/music_decode.h"
 
+#include "base/file_read.h"
 #include "base/text.h"
 
 #include <algorithm>
@@ -282,6 +283,9 @@ class FfmpegSource : public MusicDecoder::Source {
 #ifdef TAMARACK_HAVE_OPENMPT
 // libopenmpt with the settings of the live show's module playback: played
 // once, its defaults but for dither (off).
+// Far more than any module's samples take.
+constexpr uint64_t kMaxModuleBytes = 512'000'000;
+
 class ModuleSource : public MusicDecoder::Source {
   public:
     ~ModuleSource() override {
@@ -290,12 +294,8 @@ class ModuleSource : public MusicDecoder::Source {
 
     bool open(const std::string& path, int rate, std::string& error) override {
         outRate = rate;
-        std::ifstream in(path, std::ios::binary);
-        if (!in) {
-            error = std::strerror(errno);
-            return false;
-        }
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string bytes;
+        if (!readRegularFile(path, kMaxModuleBytes, bytes, error)) return false;
         int code = 0;
         const char* message = nullptr;
         module = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), openmpt_log_func_silent,
@@ -344,6 +344,10 @@ bool MusicDecoder::open(const std::string& file, int rate, std::string& error) {
     close();
     if (rate < 8000 || rate > 192000) {
         error = "the rate " + std::to_string(rate) + " Hz is not between 8000 and 192000";
+        return false;
+    }
+    if (const std::string what = notRegularFile(file); !what.empty()) {
+        error = "it is " + what + ", not a regular file"; // a FIFO would block the decoder
         return false;
     }
     path = file;

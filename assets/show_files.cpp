@@ -1,5 +1,6 @@
 #include "assets/show_files.h"
 
+#include "base/file_read.h"
 #include "base/show_paths.h"
 #include "base/text.h"
 
@@ -81,7 +82,18 @@ ShowFiles listShowFiles() {
     for (std::string& name : dataFolderNames()) {
         ShowFile f;
         f.kind = scanKind(name);
-        if (f.kind == FileKind::Other && name != kScriptName) f.why = notLoaded(name);
+        // Only regular files are read (or links to them): a FIFO would
+        // block the scan, a device never ends, a folder cannot be read.
+        if (f.kind != FileKind::Other) {
+            if (const std::string what = notRegularFile("data/" + name); !what.empty()) {
+                f.kind = FileKind::Other;
+                f.why = "is not read: it is " + what +
+                        ", and only regular files are: put the file itself in its place or move it out of "
+                        "data/";
+            }
+        } else if (name != kScriptName) {
+            f.why = notLoaded(name);
+        }
         f.name = std::move(name);
         list.files.push_back(std::move(f));
     }

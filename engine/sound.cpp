@@ -1,6 +1,7 @@
 #include "engine/sound.h"
 
 #include "base/config.h"
+#include "base/file_read.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -21,6 +22,9 @@
 #endif
 
 CSound sound;
+
+// Far more than any module's samples take.
+constexpr uint64_t kMaxModuleBytes = 512'000'000;
 
 namespace {
 
@@ -216,8 +220,8 @@ void CSound::open(const char* file) {
     openedSignature = fileSignature(file);
 #ifdef TAMARACK_HAVE_OPENMPT
     if (isModule(file)) {
-        std::ifstream in(file, std::ios::binary);
-        std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string bytes, error; // the scan hands over regular files only; a bad one plays nothing
+        if (!readRegularFile(file, kMaxModuleBytes, bytes, error)) bytes.clear();
         openmpt_module* module =
             bytes.empty()
                 ? nullptr

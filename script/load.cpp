@@ -1,3 +1,4 @@
+#include "base/file_read.h"
 #include "script/script.h"
 #include "script/words.h"
 
@@ -54,6 +55,9 @@ constexpr size_t kWorkPerChar = 16;
 constexpr size_t kLineWork = 1024;
 constexpr size_t kFileWork = size_t{1} << 20;
 constexpr size_t kMemoryShare = 64;
+// The largest script read: hundreds of times a long show's, while its work
+// above stays in seconds.
+constexpr uint64_t kMaxScriptBytes = 64'000'000;
 
 // Compared often: as strings, a word of another length is told apart at once.
 const std::string kSync = "Sync", kDuration = "duration", kDefine = "Define", kBackslash = "\\";
@@ -347,26 +351,6 @@ class Loader {
     }
 };
 
-bool readWhole(const char* path, std::string& data, std::string& error) {
-    FILE* f = std::fopen(path, "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        data.append(buffer, n);
-    const bool failed = std::ferror(f);
-    const int code = errno;
-    std::fclose(f);
-    if (failed) {
-        error = std::strerror(code); // a directory, for one
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 void CScript::init(const char* path) {
@@ -379,7 +363,7 @@ void CScript::init(const char* path) {
     const size_t slash = scriptPath.rfind('/');
     musicFolder = slash == std::string::npos ? std::string(".") : scriptPath.substr(0, slash);
     std::string data;
-    opened = readWhole(path, data, openError);
+    opened = readRegularFile(path, kMaxScriptBytes, data, openError);
     if (opened) Loader(*this, std::move(data)).run();
     defines.clear();
     constants.clear();
