@@ -4,6 +4,7 @@
 #include "engine/run_mode.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -32,23 +33,7 @@ static RunMode runModeOf(const Options& opt) {
     }
 }
 
-int main(int argc, char** argv) {
-    Options opt;
-    int status = parseCommandLine(argc, argv, opt);
-    if (status >= 0) return status;
-    // The modes that load the show's pictures start again with huge pages.
-    if (opt.mode != Options::Preprocess && opt.mode != Options::Inspect && opt.mode != Options::Tempo)
-        useHugePages(argv);
-    // Output paths are the user's, relative to where the program was started.
-    if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
-    if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
-    if (opt.mode == Options::New) return runNew(opt);
-    applyRunMode(runModeOf(opt));
-    if (!opt.showDir.empty() && chdir(opt.showDir.c_str()) != 0) {
-        std::cerr << "tamarack: cannot enter the show folder " << opt.showDir << ": " << std::strerror(errno)
-                  << "\n";
-        return 1;
-    }
+static int runMode(const Options& opt) {
     switch (opt.mode) {
     case Options::Preprocess:
         return runPreprocess(opt);
@@ -75,4 +60,36 @@ int main(int argc, char** argv) {
         break;
     }
     return runLive(opt);
+}
+
+// What a mode printed must have reached stdout: a full disk or a closed file
+// there is a failure, not a success. A mode that failed has said why, but
+// for --check, whose status 1 is a finding.
+static int checkStdout(int status, Options::Mode mode) {
+    errno = 0;
+    const bool flushed = std::fflush(stdout) == 0;
+    if ((flushed && !std::ferror(stdout)) || (status != 0 && mode != Options::Check)) return status;
+    std::cerr << "tamarack: cannot write to stdout: "
+              << (errno ? std::strerror(errno) : "what was printed is incomplete") << "\n";
+    return 1;
+}
+
+int main(int argc, char** argv) {
+    Options opt;
+    int status = parseCommandLine(argc, argv, opt);
+    if (status >= 0) return status;
+    // The modes that load the show's pictures start again with huge pages.
+    if (opt.mode != Options::Preprocess && opt.mode != Options::Inspect && opt.mode != Options::Tempo)
+        useHugePages(argv);
+    // Output paths are the user's, relative to where the program was started.
+    if (!opt.file.empty()) opt.file = std::filesystem::absolute(opt.file).string();
+    if (!opt.out.empty() && opt.out != "-") opt.out = std::filesystem::absolute(opt.out).string();
+    if (opt.mode == Options::New) return runNew(opt);
+    applyRunMode(runModeOf(opt));
+    if (!opt.showDir.empty() && chdir(opt.showDir.c_str()) != 0) {
+        std::cerr << "tamarack: cannot enter the show folder " << opt.showDir << ": " << std::strerror(errno)
+                  << "\n";
+        return 1;
+    }
+    return checkStdout(runMode(opt), opt.mode);
 }

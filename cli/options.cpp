@@ -271,7 +271,12 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
         opt.outArg = opt.out;
     }
     if (check) opt.mode = Options::Check;
-    if (create->parsed()) opt.mode = Options::New;
+    if (create->parsed()) {
+        opt.mode = Options::New;
+        if (opt.newDir.empty())
+            return refuse("new", "the folder's name is empty: name the folder for the new show, as in "
+                                 "'tamarack new myshow'");
+    }
     if (app.count("--timeline") || app.count("--contact-sheet")) {
         const bool page = app.count("--timeline") > 0;
         opt.mode = page ? Options::Timeline : Options::ContactSheet;
