@@ -43,15 +43,22 @@ std::string sizeText(uint64_t bytes) {
     return text;
 }
 
-bool readRegularFile(const std::string& path, uint64_t limit, std::string& data, std::string& error) {
+bool readRegularFile(const std::string& path, uint64_t limit, std::string& data, std::string& error,
+                     int fifoWaitMs) {
     data.clear();
-    if (const std::string what = notRegularFile(path); !what.empty()) {
+    const std::string what = notRegularFile(path);
+    const bool fifo = what == "a FIFO" && fifoWaitMs > 0;
+    if (!what.empty() && !fifo) {
         error = "it is " + what + ", not a regular file";
         return false;
     }
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    bool timedOut = false;
+    std::FILE* f = fifo ? openFifoWhenWritten(path, fifoWaitMs, timedOut) : std::fopen(path.c_str(), "rb");
     if (!f) {
-        error = std::strerror(errno);
+        error = timedOut
+                    ? "it is a FIFO and nothing wrote to it within " + std::to_string(fifoWaitMs / 1000) +
+                          " s: write the script into it, or make it a regular file"
+                    : std::strerror(errno);
         return false;
     }
     std::error_code ec;

@@ -58,6 +58,8 @@ constexpr size_t kMemoryShare = 64;
 // The largest script read: hundreds of times a long show's, while its work
 // above stays in seconds.
 constexpr uint64_t kMaxScriptBytes = 64'000'000;
+// A script may come through a FIFO, but something must write to it.
+constexpr int kFifoWaitMs = 3000;
 
 // Compared often: as strings, a word of another length is told apart at once.
 const std::string kSync = "Sync", kDuration = "duration", kDefine = "Define", kBackslash = "\\";
@@ -363,7 +365,7 @@ void CScript::init(const char* path) {
     const size_t slash = scriptPath.rfind('/');
     musicFolder = slash == std::string::npos ? std::string(".") : scriptPath.substr(0, slash);
     std::string data;
-    opened = readRegularFile(path, kMaxScriptBytes, data, openError);
+    opened = readRegularFile(path, kMaxScriptBytes, data, openError, kFifoWaitMs);
     if (opened) Loader(*this, std::move(data)).run();
     defines.clear();
     constants.clear();
