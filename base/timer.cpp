@@ -1,6 +1,7 @@
 #include "base/timer.h"
 
 #include <SDL.h>
+#include <climits>
 
 CTimer timer;
 
@@ -10,6 +11,7 @@ uint32_t CTimer::now() const {
 
 void CTimer::init() {
     frame = 0;
+    pastEnd = false;
     if (fps > 0) {
         elapsed = origin;
         return;
@@ -19,8 +21,12 @@ void CTimer::init() {
 
 void CTimer::getTime() {
     if (fps > 0) {
+        // The clock holds times up to INT32_MAX ms (about 24 days); a frame
+        // past that stands at its end instead of wrapping to negative times.
         ++frame;
-        elapsed = origin + frameTime(frame, fps);
+        const int64_t t = frameTime64(frame);
+        pastEnd = t > INT32_MAX;
+        elapsed = pastEnd ? INT32_MAX : static_cast<int32_t>(t);
         return;
     }
     if (delay)
@@ -47,4 +53,19 @@ void CTimer::continueAt(int32_t ms, uint32_t at) {
     elapsed = ms;
     start = at - static_cast<uint32_t>(ms);
     last = at;
+}
+
+int64_t CTimer::skipBelow(int32_t t) {
+    if (fps <= 0 || pastEnd || elapsed >= t) return 0;
+    // The first frame at or after t, then the one before it.
+    int64_t first = ((static_cast<int64_t>(t) - origin) * fps + 999) / 1000;
+    while (first > 0 && frameTime64(first - 1) >= t)
+        --first;
+    while (frameTime64(first) < t)
+        ++first;
+    if (first - 1 <= frame) return 0;
+    const int64_t passed = first - 1 - frame;
+    frame = first - 1;
+    elapsed = static_cast<int32_t>(frameTime64(frame));
+    return passed;
 }

@@ -21,6 +21,7 @@ class CTimer {
     void (*delay)(uint32_t) = nullptr; // real clock pause; null: SDL_Delay
     int64_t frame = 0;                 // virtual clock: frames taken since init()
     int32_t origin = 0;                // virtual clock: show time of frame 0
+    bool pastEnd = false;              // virtual clock: the next frame lies past the largest time held
 
     // Real clock: the music as heard, or false when there is none to follow.
     bool (*music)(MusicStamp&) = nullptr;
@@ -29,6 +30,9 @@ class CTimer {
 
     void init();    // the clock starts now
     void getTime(); // refresh elapsed once per frame
+    // Virtual clock: moves on to the last frame whose time lies below `t`,
+    // unless the clock stands there or later; returns the frames passed.
+    int64_t skipBelow(int32_t t);
 
     // Real clock: the show time at tick `now`, without the pause of getTime.
     void refresh(uint32_t now);
@@ -47,6 +51,8 @@ class CTimer {
     static int32_t frameTime(int64_t i, int framesPerSecond) {
         return static_cast<int32_t>(i * 1000 / framesPerSecond);
     }
+    // The same from the clock's origin, without the wrap of 32 bits.
+    int64_t frameTime64(int64_t i) const { return origin + i * 1000 / fps; }
 };
 
 extern CTimer timer;

@@ -2,6 +2,7 @@
 
 #include "base/engine.h"
 #include "base/output_file.h"
+#include "base/stop_signal.h"
 #include "base/timer.h"
 #include "export/frame_output.h"
 #include "render/effect.h"
@@ -21,25 +22,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-extern "C" void onStop(int sig) {
-    stopSignal = sig;
-}
-
-// SIGINT and SIGTERM only set the flag that the frame loop reads; a second
-// one ends the program at once. A closed pipe makes the stream's write fail
-// instead of killing the program.
-void catchStops() {
-    struct sigaction sa {};
-    sa.sa_handler = onStop;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
-}
 
 // The progress line: on a terminal one line, rewritten in place; elsewhere
 // (--progress) one line a second.
@@ -103,10 +85,11 @@ void countFrames(const RenderJob& job, int64_t& skip, int64_t& draw) {
     skip = draw = 0;
     for (;;) {
         const int32_t now = timer.elapsed;
-        if (now > job.to) break;
+        if (now > job.to || timer.pastEnd || stopRequested()) break;
         stepFrame();
         (now >= job.from ? draw : skip) += 1;
         if (engine.ended || (job.toEnd && nothingLeft())) break;
+        if (now < job.from) skip += skipIdleFrames(job.from);
         timer.getTime();
     }
     rewindTo(0, job.fps);
@@ -130,7 +113,6 @@ int renderShow(const RenderJob& job, Offscreen& frame, std::vector<double>* fram
     FramePipeline pipeline;
     const bool opened = output->open(frame.width, frame.height, error);
     if (opened) pipeline.start(*output, output->workers(), output->workers() + 2);
-    stopSignal = 0;
     catchStops();
     pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (!opened) {
@@ -148,9 +130,9 @@ int renderShow(const RenderJob& job, Offscreen& frame, std::vector<double>* fram
     const size_t bytes = static_cast<size_t>(frame.width) * frame.height * 3;
     int64_t skipped = 0, drawn = 0;
     bool endsEarly = false, failed = false;
-    while (!stopSignal) {
+    while (!stopRequested()) {
         const int32_t now = timer.elapsed;
-        if (now > job.to) break;
+        if (now > job.to || timer.pastEnd) break; // past the clock's end: no frame
         const Clock::time_point t0 = Clock::now();
         const bool draw = now >= job.from;
         if (draw)
@@ -179,6 +161,7 @@ int renderShow(const RenderJob& job, Offscreen& frame, std::vector<double>* fram
                 endsEarly = true;
                 break;
             }
+            skipped += skipIdleFrames(job.from);
         }
         progress.update(skipped, drawn);
         if (over) break;
@@ -190,10 +173,10 @@ int renderShow(const RenderJob& job, Offscreen& frame, std::vector<double>* fram
     if (!failed && output->close(error)) {
         progress.done();
         if (output->replacedLink()) std::fprintf(stderr, "tamarack: %s\n", replacedLinkNote(shown).c_str());
-        if (stopSignal) {
+        if (stopRequested()) {
             std::fprintf(stderr, "tamarack: stopped: %lld frames written to %s\n",
                          static_cast<long long>(written), name.c_str());
-            return 128 + stopSignal;
+            return 128 + stopRequested();
         }
         if (endsEarly) {
             engine.reportEnd();

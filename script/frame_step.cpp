@@ -1,9 +1,12 @@
 #include "script/frame_step.h"
 
 #include "base/engine.h"
+#include "base/stop_signal.h"
 #include "base/timer.h"
 #include "script/script.h"
 #include "timeline/sync_step.h"
+
+#include <algorithm>
 
 FrameListener* frameListener = nullptr;
 
@@ -46,10 +49,21 @@ void stepFrame() {
     walkScenes();
 }
 
+int64_t skipIdleFrames(int32_t until) {
+    if (frameListener || timer.fps <= 0) return 0;
+    for (const CScene& s : script.scenes)
+        if (s.sync || s.isRunning()) return 0;
+    int32_t next = until;
+    if (script.current < script.times.size()) next = std::min(next, script.times[script.current]);
+    return timer.skipBelow(next);
+}
+
 bool simulateUntil(int32_t until) {
     while (timer.elapsed < until) {
+        if (stopRequested()) return false;
         stepFrame();
         if (engine.ended) return false;
+        skipIdleFrames(until);
         timer.getTime();
     }
     timer.holdAt(until);

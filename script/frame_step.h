@@ -44,8 +44,17 @@ extern FrameListener* frameListener;
 // Runs stepFrame() for every frame of the virtual clock (timer.fps) whose
 // time lies below `until`, starting from the clock's current frame, and leaves
 // timer.elapsed = until for the caller's last frame. Returns false as soon as
-// an "end" command has been interpreted (engine.ended).
+// an "end" command has been interpreted (engine.ended), or a stop signal has
+// come (stopRequested()).
 bool simulateUntil(int32_t until);
+
+// After a frame, when no record runs or is synced (only templates wait, which
+// no frame changes): moves the virtual clock on to the last frame below the
+// next command's time or `until`, whichever is earlier, as if every frame
+// between had been stepped, and returns how many were passed over. A far
+// time of a show that has ended is reached at once. Nothing is passed over
+// while a listener listens: the surveys see every frame.
+int64_t skipIdleFrames(int32_t until);
 
 // Whether the show is over without an "end" after the current frame: every
 // command interpreted and no record running (templates do not count).
