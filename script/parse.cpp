@@ -7,9 +7,12 @@
 #include "script/script.h"
 #include "script/words.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -184,27 +187,115 @@ void resetRecord(CScene& s) {
 
 } // namespace
 
+namespace {
+
+// The records of one group of equal times, in the order interpreted; kept
+// between groups so that its memory is reused.
+std::vector<CScene> group;
+
+// Where a record goes: in front of the first record of the list whose track
+// is smaller (the list is in non-increasing track order, but for the records
+// whose track a sync step changed), else at the end.
+void insertOne(std::vector<CScene>& scenes, const CScene& record) {
+    auto at = scenes.begin();
+    while (at != scenes.end() && at->track >= record.track)
+        ++at;
+    at = scenes.insert(at, record);
+    script.sceneIt = at;
+    if (frameListener) frameListener->made(*at, at + 1 == scenes.end() ? nullptr : &*(at + 1));
+}
+
+// The same for a large group in one pass, with the same result and the same
+// notifications as inserting its records one by one: each record goes into
+// the gap of the list before the first older record of a smaller track, and
+// within one gap the group's records stand in non-increasing track order,
+// the earlier first among equal tracks.
+void insertMany(std::vector<CScene>& scenes, std::vector<CScene>& records) {
+    const size_t n = scenes.size(), m = records.size();
+    // The smallest track of each prefix of the list: a record's gap is the
+    // first position where it falls below the record's track.
+    std::vector<int32_t> lowest(n);
+    for (size_t i = 0; i < n; ++i)
+        lowest[i] = i == 0 ? scenes[0].track : std::min(lowest[i - 1], scenes[i].track);
+    std::vector<size_t> gap(m), order(m);
+    std::vector<int32_t> tracks(m);
+    for (size_t k = 0; k < m; ++k) {
+        const int32_t track = tracks[k] = records[k].track;
+        gap[k] = static_cast<size_t>(
+            std::partition_point(lowest.begin(), lowest.end(), [&](int32_t t) { return t >= track; }) -
+            lowest.begin());
+        order[k] = k;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        if (gap[a] != gap[b]) return gap[a] < gap[b];
+        return tracks[a] > tracks[b];
+    });
+    // The record that followed each one when it was inserted: the earliest
+    // of the largest track below its own among the group's earlier records
+    // in its gap, else the list's record that ends the gap.
+    std::vector<size_t> place(m); // in the merged list
+    {
+        std::vector<CScene> merged;
+        merged.reserve(n + m);
+        size_t next = 0;
+        for (size_t i = 0; i <= n; ++i) {
+            for (; next < m && gap[order[next]] == i; ++next) {
+                place[order[next]] = merged.size();
+                merged.push_back(std::move(records[order[next]]));
+            }
+            if (i < n) merged.push_back(std::move(scenes[i]));
+        }
+        scenes.swap(merged);
+    }
+    script.sceneIt = scenes.begin() + static_cast<std::ptrdiff_t>(place[m - 1]);
+    if (!frameListener) return;
+    std::vector<size_t> gaps(m); // in merged order
+    for (size_t j = 0; j < m; ++j)
+        gaps[j] = gap[order[j]];
+    std::map<std::pair<size_t, int32_t>, size_t> firstOfTrack; // (gap, track) to the earliest record
+    for (size_t k = 0; k < m; ++k) {
+        const int32_t track = tracks[k];
+        const CScene* following = nullptr;
+        auto below = firstOfTrack.lower_bound({gap[k], track});
+        if (below != firstOfTrack.begin() && std::prev(below)->first.first == gap[k])
+            following = &scenes[place[std::prev(below)->second]];
+        else if (gap[k] < n) // the list's record that ends the gap, after the gap's group
+            following =
+                &scenes[gap[k] + static_cast<size_t>(std::upper_bound(gaps.begin(), gaps.end(), gap[k]) -
+                                                     gaps.begin())];
+        firstOfTrack.emplace(std::make_pair(gap[k], track), k);
+        frameListener->made(scenes[place[k]], following);
+    }
+}
+
+} // namespace
+
 void CScript::parse() {
     if (current >= commands.size()) return;
     CScene record{}; // one working record for the whole group of equal times
+    group.clear();
+    bool ended = false;
     for (;;) {
         resetRecord(record);
         record.command = static_cast<int32_t>(current);
         if (!Interpreter(commands[current], record, grid).run()) {
-            engine.quit(); // the live show never comes back from here
-            return;
+            ended = true;
+            break;
         }
         if (record.sync) record.syncEndTime = record.endTime;
         if (record.kind == 1) scene1.copy(record);
-
-        for (sceneIt = scenes.begin(); sceneIt != scenes.end(); ++sceneIt)
-            if (sceneIt->track < record.track) break;
-        sceneIt = scenes.insert(sceneIt, record);
-        if (frameListener)
-            frameListener->made(*sceneIt, sceneIt + 1 == scenes.end() ? nullptr : &*(sceneIt + 1));
+        group.push_back(record);
 
         const uint32_t done = current++;
-        if (current >= commands.size() || current >= times.size()) return;
-        if (times[current] != times[done]) return;
+        if (current >= commands.size() || current >= times.size()) break;
+        if (times[current] != times[done]) break;
     }
+    // A few records one by one; a large group (thousands of commands at one
+    // time) in one pass, in time proportional to the list and the group.
+    if (group.size() < 64)
+        for (const CScene& r : group)
+            insertOne(scenes, r);
+    else
+        insertMany(scenes, group);
+    if (ended) engine.quit(); // the live show never comes back from here
 }
