@@ -3,6 +3,7 @@
 #include "assets/show_files.h"
 #include "assets/texture_prep.h"
 #include "base/output_file.h"
+#include "base/stop_signal.h"
 #include "cli/modes.h"
 #include "cli/music_peaks.h"
 #include "cli/show_survey.h"
@@ -33,6 +34,7 @@ const char pageTemplate[] =
 constexpr int thumbWidth = 160;     // pixels of a thumbnail's side along the time axis, at most
 constexpr int peaksPerSecond = 100; // the waveform's resolution
 constexpr size_t maxThumbs = 1000;
+constexpr int32_t longestMusicMs = 10 * 60 * 1000; // of the waveform, unless the show is longer
 
 std::string base64(const uint8_t* data, size_t size) {
     static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
@@ -208,6 +210,7 @@ int runTimeline(const Options& opt) {
     if (!openOffline(opt, frame)) return offlineFailure(frame);
     const int32_t every = secondsToMs(opt.every);
     const Survey survey = surveyShow(static_cast<int64_t>(every) * maxThumbs - 1);
+    if (stopRequested()) return 1;
     if (!survey.complete) {
         std::fprintf(
             stderr,
@@ -230,10 +233,14 @@ int runTimeline(const Options& opt) {
                   label + "</figcaption></figure>";
         return true;
     });
+    if (stopRequested()) return 1;
 
     nlohmann::json music;
     if (const std::string path = showFiles.musicPath(); !path.empty()) {
-        const MusicPeaks peaks = musicPeaks(path, peaksPerSecond);
+        // The page spans the show and the music; music far longer than the
+        // show is drawn for its first ten minutes, or as long as the show.
+        const MusicPeaks peaks =
+            musicPeaks(path, peaksPerSecond, std::max(survey.end + 1000, longestMusicMs));
         music = {{"file", path}};
         if (peaks.error.empty()) {
             music["end"] = peaks.length;
@@ -250,6 +257,7 @@ int runTimeline(const Options& opt) {
     if (!survey.endCommand && music.contains("end")) gridEnd = std::max(gridEnd, music["end"].get<double>());
     const nlohmann::json grid = gridData(gridEnd);
 
+    if (stopRequested()) return 1;
     std::string page = pageTemplate;
     replaceOnce(page, "{{THUMBS}}", thumbs);
     replaceOnce(page, "{{DATA}}", scriptSafe(pageData(opt, survey, music, grid)));
