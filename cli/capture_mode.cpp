@@ -1,5 +1,6 @@
 #include "assets/show_files.h"
 #include "base/engine.h"
+#include "base/stop_signal.h"
 #include "base/timer.h"
 #include "cli/modes.h"
 #include "engine/offline.h"
@@ -17,7 +18,7 @@
 bool openAtSeconds(const Options& opt, Offscreen& frame) {
     if (!openOffline(opt, frame)) return false;
     if (simulateUntil(secondsToMs(opt.seconds))) return true;
-    engine.reportEnd();
+    if (!stopRequested()) engine.reportEnd();
     return false;
 }
 

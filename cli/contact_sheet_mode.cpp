@@ -1,3 +1,4 @@
+#include "base/stop_signal.h"
 #include "cli/modes.h"
 #include "cli/show_survey.h"
 #include "export/png.h"
@@ -86,6 +87,7 @@ int runContactSheet(const Options& opt) {
     const int32_t every = secondsToMs(opt.every);
     const double cellBytes = 3.0 * (w + gap) * (h + gap), most = (1 << 29) / cellBytes;
     const Survey survey = surveyShow(static_cast<int64_t>(every * std::ceil(most)));
+    if (stopRequested()) return 1;
     const std::vector<int32_t> times = everyTimes(survey.end, every);
     const int count = static_cast<int>(times.size());
     const int columns = std::min(opt.columns, count), rows = (count + columns - 1) / columns;
@@ -111,6 +113,7 @@ int runContactSheet(const Options& opt) {
         ++cell;
         return true;
     });
+    if (stopRequested()) return 1;
     std::string err;
     OutputFile out;
     if (!writePNG(out, opt.file, sheet.width, sheet.height, sheet.rgb.data(), err)) {

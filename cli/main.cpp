@@ -1,9 +1,11 @@
 #include "base/huge_pages.h"
+#include "base/stop_signal.h"
 #include "cli/modes.h"
 #include "cli/options.h"
 #include "engine/run_mode.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -91,5 +93,12 @@ int main(int argc, char** argv) {
                   << "\n";
         return 1;
     }
-    return checkStdout(runMode(opt), opt.mode);
+    status = runMode(opt);
+    // A mode stopped by a signal has written nothing (--render says what it wrote).
+    if (const int sig = stopRequested()) {
+        if (opt.mode != Options::Render)
+            std::cerr << "tamarack: stopped by " << (sig == SIGINT ? "SIGINT" : "SIGTERM") << "\n";
+        return 128 + sig;
+    }
+    return checkStdout(status, opt.mode);
 }

@@ -2,6 +2,7 @@
 
 #include "assets/gfx.h"
 #include "base/engine.h"
+#include "base/stop_signal.h"
 #include "base/timer.h"
 #include "render/effect.h"
 #include "script/frame_step.h"
@@ -64,6 +65,7 @@ class Surveyor : public FrameListener {
         laneOf.assign(script.commands.size(), -1);
         frameListener = this;
         for (;;) {
+            if (stopRequested()) break; // the mode says so and writes nothing
             now = timer.elapsed;
             stepFrame();
             ++survey.frames;
@@ -73,6 +75,10 @@ class Surveyor : public FrameListener {
                 break;
             }
             timer.getTime();
+            if (timer.pastEnd) { // the clock holds no later time
+                survey.complete = false;
+                break;
+            }
         }
         frameListener = nullptr;
         survey.end = timer.elapsed;
@@ -195,6 +201,7 @@ bool drawFrames(const std::vector<int32_t>& times, int fps, const Offscreen& fra
     // it, from a run rebuilt up to it.
     bool onGrid = false;
     for (int32_t t : times) {
+        if (stopRequested()) return false;
         if (onGrid && t > timer.elapsed) {
             timer.getTime();
             if (!simulateUntil(t)) return false;

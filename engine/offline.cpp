@@ -1,6 +1,7 @@
 #include "engine/offline.h"
 
 #include "base/config.h"
+#include "base/stop_signal.h"
 #include "base/timer.h"
 #include "engine/scan.h"
 #include "engine/startup.h"
@@ -27,6 +28,8 @@ bool openOfflineLoaded(int fps, Offscreen& frame, bool scanAssets) {
     // The picture keeps the script's size; the frame scales it to its own.
     effect.outputWidth = frame.width;
     effect.outputHeight = frame.height;
+    // After the display library's set-up, which takes the signals for itself.
+    catchStops();
     initGlState();
     camera.init();
     if (scanAssets) scanData();

@@ -3,6 +3,7 @@
 #include "assets/gfx.h"
 #include "base/config.h"
 #include "base/engine.h"
+#include "base/stop_signal.h"
 #include "base/timer.h"
 #include "script/frame_step.h"
 #include "script/rewind.h"
@@ -295,6 +296,7 @@ std::vector<Diagnostic> unseenProblems(int fps) {
     Watcher watcher(script.commands.size());
     frameListener = &watcher;
     for (;;) {
+        if (stopRequested()) break; // the check's status says it was stopped
         stepFrame();
         if (engine.ended) break;
         watcher.frame();
