@@ -122,8 +122,8 @@ stop_row() {
 }
 for sig in INT TERM; do
   want=$([ $sig = INT ] && echo 130 || echo 143)
-  stop_row "stop_scenes_$sig" $sig $want --scenes 2000000
-  stop_row "stop_shot_$sig" $sig $want --shot 2000000 old.png
+  stop_row "stop_scenes_$sig" $sig $want --scenes 2147483 --fps 1000
+  stop_row "stop_shot_$sig" $sig $want --shot 2147483 old.png --fps 1000
   stop_row "stop_timeline_$sig" $sig $want --timeline old.html --every 2000
   stop_row "stop_sheet_$sig" $sig $want --contact-sheet old.png --every 100 --size 16x12
 done
