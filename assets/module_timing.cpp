@@ -10,7 +10,7 @@
 #include <libopenmpt/libopenmpt.h>
 #endif
 
-bool readModuleTiming(const std::string& path, ModuleTiming& out, std::string& error) {
+bool readModuleTiming(const std::string& path, ModuleTiming& out, std::string& error, double untilSeconds) {
     out = ModuleTiming{};
 #ifdef TAMARACK_HAVE_OPENMPT
     std::ifstream in(path, std::ios::binary);
@@ -48,6 +48,7 @@ bool readModuleTiming(const std::string& path, ModuleTiming& out, std::string& e
             // A row the module never reaches leaves the position elsewhere.
             if (openmpt_module_get_current_order(module) != o || openmpt_module_get_current_row(module) != r)
                 continue;
+            if (s > untilSeconds) break; // the order's later rows play later still
             times[static_cast<size_t>(r)] = s;
             out.played.push_back(ModuleRowTime{o, r, s, openmpt_module_get_current_speed(module),
                                                openmpt_module_get_current_tempo(module)});
@@ -66,6 +67,7 @@ bool readModuleTiming(const std::string& path, ModuleTiming& out, std::string& e
     return true;
 #else
     (void)path;
+    (void)untilSeconds;
     error = "this build has no module decoder (libopenmpt)";
     return false;
 #endif

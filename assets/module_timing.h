@@ -1,4 +1,5 @@
 #pragma once
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -26,4 +27,8 @@ struct ModuleTiming {
 // words (without the path) when the file cannot be read or is no module.
 // The work grows with the square of the number of rows (libopenmpt finds
 // each row's time from the start): about half a second for 2,000 rows.
-bool readModuleTiming(const std::string& path, ModuleTiming& out, std::string& error);
+// Rows that play after `untilSeconds` are left unread (-1, not in `played`):
+// once a row of an order lies past it, the rest of that order is skipped, so
+// a page of the first minutes of a module of hours reads only those.
+bool readModuleTiming(const std::string& path, ModuleTiming& out, std::string& error,
+                      double untilSeconds = std::numeric_limits<double>::infinity());

@@ -160,7 +160,7 @@ nlohmann::json gridData(double endMs) {
     if (!grid.hasModule() && !path.empty() && musicKind(path) == MusicKind::Module) {
         ModuleTiming timing;
         std::string error;
-        if (readModuleTiming(path, timing, error)) fillGrid(timing, grid);
+        if (readModuleTiming(path, timing, error, endMs / 1000.0)) fillGrid(timing, grid);
     }
     if (!grid.hasBeats()) return nullptr;
     const auto exact = [](double ms) { return std::round(ms * 1000) / 1000; };

@@ -95,6 +95,14 @@ row far_render 0 "" '' "$noend" --render D --from 2147483 --to 2147483.647 --fps
 many='{ printf "@sync\n"; for i in $(seq 0 99999); do echo "0 track $((i % 7)) type 1 object picture.jpg duration 10.0"; done; } >data/script.txt'
 row many_at_once 0 "" '' "$many" --shot 0 x.png --size 16x12
 
+# A module whose orders play for about 44 hours: the page draws its first
+# ten minutes.
+longxm='python3 -c "
+import struct
+h = b\"Extended Module: \" + b\"long\".ljust(20) + b\"\\x1a\" + b\"tamarack\".ljust(20) + struct.pack(\"<H\", 0x104)
+h += struct.pack(\"<IHHHHHHHH\", 276, 256, 0, 2, 1, 0, 1, 31, 32) + bytes(256)
+open(\"data/music.xm\", \"wb\").write(h + struct.pack(\"<IBHH\", 9, 0, 256, 512) + b\"\\x80\" * 512)"'
+row long_module 0 "" '' "$longxm" --timeline page.html
 
 # Ctrl+C and kill in the long offline modes: a stop within a second, 130 or
 # 143, one line, and the file that was there before left as it was.
