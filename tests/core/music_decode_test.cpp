@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <new>
 #include <tuple>
 
 // Every allocation through operator new (out of line, so that none is elided).
@@ -16,6 +17,12 @@ __attribute__((noinline)) void* operator new(size_t n) {
     ++allocations;
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
+}
+// The library's temporary buffers (std::stable_sort) take the nothrow form and
+// give it back through operator delete: it must come from malloc too.
+__attribute__((noinline)) void* operator new(size_t n, const std::nothrow_t&) noexcept {
+    ++allocations;
+    return std::malloc(n ? n : 1);
 }
 __attribute__((noinline)) void operator delete(void* p) noexcept {
     std::free(p);
