@@ -5,9 +5,6 @@
 #include "base/text.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <dirent.h>
 #include <filesystem>
 
 ShowFiles showFiles;
@@ -62,16 +59,14 @@ std::vector<std::string> ShowFiles::names() const {
 
 std::vector<std::string> dataFolderNames() {
     std::vector<std::string> names;
-    dirent** entries = nullptr;
-    const int n = scandir("data", &entries, nullptr, alphasort);
-    if (n < 0) return names; // no data directory
-    for (int i = 0; i < n; ++i) {
-        const char* name = entries[i]->d_name;
-        if (std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0) names.push_back(name);
-        std::free(entries[i]);
+    std::error_code ec;
+    std::filesystem::directory_iterator it("data", ec), end;
+    if (ec) return names; // no data directory
+    for (; it != end; it.increment(ec)) {
+        if (ec) break;
+        names.push_back(it->path().filename().string());
     }
-    std::free(entries);
-    // alphasort follows the locale; the show needs plain byte order (std::string
+    // The show needs plain byte order, whatever the locale (std::string
     // compares its characters as unsigned bytes).
     std::sort(names.begin(), names.end());
     return names;

@@ -22,3 +22,5 @@ int64_t seekFile(std::FILE* f, int64_t offset, int whence) {
     if (fseeko(f, static_cast<off_t>(offset), whence) != 0) return -1;
     return static_cast<int64_t>(ftello(f));
 }
+
+void binaryStdout() {}

@@ -23,3 +23,7 @@ int64_t seekFile(std::FILE* f, int64_t offset, int whence) {
     if (_fseeki64(f, offset, whence) != 0) return -1;
     return _ftelli64(f);
 }
+
+void binaryStdout() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}

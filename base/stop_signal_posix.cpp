@@ -1,6 +1,7 @@
 #include "base/stop_signal.h"
 
 #include <csignal>
+#include <pthread.h>
 
 namespace {
 
@@ -24,4 +25,14 @@ void catchStops() {
 
 int stopRequested() {
     return stopSignal;
+}
+
+void withStopsBlocked(const std::function<void()>& startThreads) {
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
+    startThreads();
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
 }

@@ -22,3 +22,7 @@ void catchStops() {
 int stopRequested() {
     return stopSignal;
 }
+
+void withStopsBlocked(const std::function<void()>& startThreads) {
+    startThreads();
+}

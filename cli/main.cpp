@@ -1,4 +1,5 @@
 #include "base/huge_pages.h"
+#include "base/output_file.h"
 #include "base/stop_signal.h"
 #include "cli/modes.h"
 #include "cli/options.h"
@@ -11,6 +12,10 @@
 #include <filesystem>
 #include <iostream>
 #include <unistd.h>
+
+// On Windows SDL2main starts the program and calls this main, which this
+// header renames SDL_main with C linkage; nothing elsewhere.
+#include <SDL_main.h>
 
 #if defined(__SANITIZE_ADDRESS__)
 // The GL drivers are unloaded before LeakSanitizer looks, so their
@@ -77,6 +82,7 @@ static int checkStdout(int status, Options::Mode mode) {
 }
 
 int main(int argc, char** argv) {
+    binaryStdout();
     Options opt;
     int status = parseCommandLine(argc, argv, opt);
     if (status >= 0) return status;

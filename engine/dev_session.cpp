@@ -5,6 +5,7 @@
 #include "assets/show_files.h"
 #include "base/config.h"
 #include "base/engine.h"
+#include "base/file_stamp.h"
 #include "base/timer.h"
 #include "engine/input.h"
 #include "engine/scan.h"
@@ -20,7 +21,6 @@
 #include <cstring>
 #include <map>
 #include <set>
-#include <sys/stat.h>
 #include <vector>
 
 CDev dev;
@@ -54,10 +54,9 @@ std::string dataSignature(bool scriptOnly) {
     std::string sig;
     for (const std::string& name : dataFolderNames()) {
         if (ignored(name.c_str()) || (name == kScriptName) != scriptOnly) continue;
-        struct stat st {};
-        if (stat(("data/" + name).c_str(), &st) != 0) continue;
-        sig += name + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
-               std::to_string(st.st_mtim.tv_nsec) + "\n";
+        const std::string stamp = fileStamp("data/" + name);
+        if (stamp.empty()) continue;
+        sig += name + "|" + stamp + "\n";
     }
     return sig;
 }

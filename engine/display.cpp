@@ -4,9 +4,9 @@
 #include "base/picture_fit.h"
 #include "engine/input.h"
 #include "engine/startup.h"
+#include "render/gl_functions.h"
 #include "render/light.h"
 
-#include <GL/gl.h>
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
@@ -42,7 +42,9 @@ static std::string reachableDrivers() {
     for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
         const char* name = SDL_GetVideoDriver(i);
         bool ok = false;
-        if (std::strcmp(name, "x11") == 0)
+        if (std::strcmp(name, "windows") == 0)
+            ok = true; // the desktop is always there
+        else if (std::strcmp(name, "x11") == 0)
             ok = announced("DISPLAY");
         else if (std::strcmp(name, "wayland") == 0)
             ok = announced("WAYLAND_DISPLAY");
@@ -163,6 +165,7 @@ void openWindow() {
     if (!einit.screen) fail(SDL_GetError());
     glContext = SDL_GL_CreateContext(einit.screen);
     if (!glContext) fail(SDL_GetError());
+    if (std::string why; !loadGlFunctions(why)) fail(why.c_str());
     if (!fullscreen) keepFrameOnScreen(einit.screen, display, place.width, place.height);
     chooseSwapInterval(overrides.vsync);
     SDL_SetWindowTitle(einit.screen, "Tamarack");

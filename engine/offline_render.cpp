@@ -104,17 +104,14 @@ int renderShow(const RenderJob& job, Offscreen& frame, std::vector<double>* fram
 
     // The workers (and the encoders' own threads) leave the stop signals to
     // this thread.
-    sigset_t stops, before;
-    sigemptyset(&stops);
-    sigaddset(&stops, SIGINT);
-    sigaddset(&stops, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stops, &before);
     std::string error;
     FramePipeline pipeline;
-    const bool opened = output->open(frame.width, frame.height, error);
-    if (opened) pipeline.start(*output, output->workers(), output->workers() + 2);
-    catchStops();
-    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    bool opened = false;
+    withStopsBlocked([&] {
+        opened = output->open(frame.width, frame.height, error);
+        if (opened) pipeline.start(*output, output->workers(), output->workers() + 2);
+        catchStops();
+    });
     if (!opened) {
         std::fprintf(stderr, "tamarack: %s\n", error.c_str());
         return 1;

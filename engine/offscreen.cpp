@@ -1,7 +1,7 @@
 #include "engine/offscreen.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "render/gl_functions.h"
+
 #include <SDL.h>
 #include <cstring>
 
@@ -9,10 +9,18 @@
 #define GL_PACK_INVERT_MESA 0x8758
 #endif
 
+// SDL's offscreen driver draws through EGL, which Windows lacks: there a
+// hidden window of the system's own driver carries the context.
+#ifdef _WIN32
+static const char* const kContextDriver = "windows";
+#else
+static const char* const kContextDriver = "offscreen";
+#endif
+
 bool Offscreen::open(int w, int h, std::string& err) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
-        if (SDL_Init(0) != 0 || SDL_VideoInit("offscreen") != 0) {
-            err = std::string("cannot start SDL's offscreen video driver: ") + SDL_GetError();
+        if (SDL_Init(0) != 0 || SDL_VideoInit(kContextDriver) != 0) {
+            err = std::string("cannot start SDL's ") + kContextDriver + " video driver: " + SDL_GetError();
             return false;
         }
     }
@@ -27,6 +35,10 @@ bool Offscreen::open(int w, int h, std::string& err) {
     context = SDL_GL_CreateContext(window);
     if (!context) {
         err = std::string("cannot create an OpenGL context: ") + SDL_GetError();
+        close();
+        return false;
+    }
+    if (!loadGlFunctions(err)) {
         close();
         return false;
     }

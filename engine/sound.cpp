@@ -2,6 +2,7 @@
 
 #include "base/config.h"
 #include "base/file_read.h"
+#include "base/file_stamp.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -13,7 +14,6 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -29,12 +29,10 @@ constexpr uint64_t kMaxModuleBytes = 512'000'000;
 namespace {
 
 // A file's identity for the reload check: path, size and modification time
-// to the nanosecond; empty when it cannot be read.
+// to the finest step the system keeps; empty when it cannot be read.
 std::string fileSignature(const std::string& file) {
-    struct stat st {};
-    if (stat(file.c_str(), &st) != 0) return "";
-    return file + "|" + std::to_string(st.st_size) + "|" + std::to_string(st.st_mtim.tv_sec) + "." +
-           std::to_string(st.st_mtim.tv_nsec);
+    const std::string stamp = fileStamp(file);
+    return stamp.empty() ? stamp : file + "|" + stamp;
 }
 
 bool isModule(const std::string& file) {

@@ -1,11 +1,9 @@
 #include "render/bezier.h"
 
+#include "render/draw_path.h"
+#include "render/gl_functions.h"
 #include "timeline/scene.h"
 
-#include "render/draw_path.h"
-
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <SDL.h>
 #include <cmath>
 

@@ -1,10 +1,10 @@
 #include "render/show3ds.h"
+
 #include "assets/face_guard.h"
 #include "assets/gfx.h"
 #include "render/draw_path.h"
+#include "render/gl_functions.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
 #include <SDL.h>
 #include <cstdint>
 
