@@ -75,7 +75,8 @@ std::FILE* createNewFile(const char* path);
 // Moves the stream's position as fseek does, past 2 GiB too: the new
 // position, or -1 with errno.
 int64_t seekFile(std::FILE* f, int64_t offset, int whence);
-// Makes stdout carry the bytes as they are written: Y4M and PNG frames, and
-// text with the same line ends on every system (Windows' C library turns
-// "\n" into "\r\n" on a stream in text mode). Nothing to do elsewhere.
-void binaryStdout();
+// Makes stdout and stderr carry the bytes as they are written: Y4M and PNG
+// frames, and text with the same line ends on every system (Windows' C
+// library turns "\n" into "\r\n" on a stream in text mode; its console
+// starts a new line on "\n" alone). Nothing to do elsewhere.
+void binaryStdStreams();

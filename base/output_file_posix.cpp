@@ -23,4 +23,4 @@ int64_t seekFile(std::FILE* f, int64_t offset, int whence) {
     return static_cast<int64_t>(ftello(f));
 }
 
-void binaryStdout() {}
+void binaryStdStreams() {}

@@ -24,6 +24,7 @@ int64_t seekFile(std::FILE* f, int64_t offset, int whence) {
     return _ftelli64(f);
 }
 
-void binaryStdout() {
+void binaryStdStreams() {
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 }

@@ -82,7 +82,7 @@ static int checkStdout(int status, Options::Mode mode) {
 }
 
 int main(int argc, char** argv) {
-    binaryStdout();
+    binaryStdStreams();
     Options opt;
     int status = parseCommandLine(argc, argv, opt);
     if (status >= 0) return status;

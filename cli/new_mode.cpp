@@ -140,7 +140,7 @@ int runNew(const Options& opt) {
     std::error_code ec;
     if (fs::exists(fs::symlink_status(data, ec))) {
         std::fprintf(stderr, "tamarack: %s already holds data/; nothing was changed: name a new folder\n",
-                     dir.c_str());
+                     dir.string().c_str());
         return 1;
     }
     const bool made = !fs::exists(dir, ec);
@@ -150,11 +150,12 @@ int runNew(const Options& opt) {
            !fs::exists(first.parent_path(), ec))
         first = first.parent_path();
     if (!made && !fs::is_directory(dir, ec)) {
-        std::fprintf(stderr, "tamarack: cannot make a show in %s: it is not a folder\n", dir.c_str());
+        std::fprintf(stderr, "tamarack: cannot make a show in %s: it is not a folder\n",
+                     dir.string().c_str());
         return 1;
     }
     if (!fs::create_directories(data, ec)) {
-        std::fprintf(stderr, "tamarack: cannot make %s: %s\n", data.c_str(), ec.message().c_str());
+        std::fprintf(stderr, "tamarack: cannot make %s: %s\n", data.string().c_str(), ec.message().c_str());
         return 1;
     }
     const int size = 128;
@@ -176,6 +177,6 @@ int runNew(const Options& opt) {
                 "data/music.xm\n"
                 "play it with:    tamarack --window %s\n"
                 "work on it with: tamarack --dev %s\n",
-                dir.c_str(), dir.c_str(), dir.c_str());
+                dir.string().c_str(), dir.string().c_str(), dir.string().c_str());
     return 0;
 }

@@ -117,6 +117,9 @@ int parseCommandLine(int argc, char** argv, Options& opt) {
     CLI::App app{"Tamarack plays the timed audiovisual show in SHOW_DIR/data: the script "
                  "data/script.txt and the JPEG, 3DS and music files beside it.",
                  "tamarack"};
+    // CLI11 reads "/name" as an option on Windows; there it is a path, as
+    // everywhere: the options are written the same on every system.
+    app.allow_windows_style_options(false);
     app.set_version_flag("--version", std::string("tamarack ") + TAMARACK_VERSION);
     app.add_option("SHOW_DIR", opt.showDir, "Folder that holds data/ (default: the working directory)");
     app.add_flag("--window", opt.window, "Run in a window, whatever the script's options say");
