@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
-# The Windows build's libraries, cross-built on Debian with mingw-w64 (64-bit
-# Windows): SDL2, SDL2_mixer, SDL2_image, libjpeg-turbo, libpng, zlib, libopenmpt and
-# FFmpeg (with x264, libvpx and Opus), and the CLI11 and nlohmann-json
-# headers. Usage: tools/build-windows.sh
+# The player for 64-bit Windows, cross-built on Debian with mingw-w64, and its
+# zip: build-windows/tamarack-VERSION-windows-x64.zip holds tamarack.exe, the
+# DLLs it needs, the bundled show, the README and WINDOWS.txt.
+# Usage: tools/build-windows.sh
 #
+# Its libraries: SDL2, SDL2_mixer, SDL2_image, libjpeg-turbo, libpng, zlib,
+# libopenmpt and FFmpeg (with x264, libvpx and Opus), and the CLI11 and
+# nlohmann-json headers.
 # The libraries are Debian's own sources (apt-get source), cross-built once
 # into a prefix outside the source tree and reused while it is there:
 # TAMARACK_WINDOWS_DEPS, default ~/.cache/tamarack/windows-deps. Each library
 # is rebuilt only when its Debian version or its recipe below changes. The
 # long builds run at the lowest priority (nice 19) and print their times.
+# The program is built in TAMARACK_WINDOWS_BUILD, default build-windows/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -334,3 +338,54 @@ library ffmpeg ffmpeg x264 libvpx opus
 library headers -
 child_cpu
 say "libraries for Windows in $prefix ($((SECONDS - deps_start)) s, CPU $((cpu_now - deps_cpu)) s)"
+
+# --- The program and its zip -----------------------------------------------
+build=${TAMARACK_WINDOWS_BUILD:-$root/build-windows}
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+start=$SECONDS
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTAMARACK_WINDOWS_DEPS="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >"$logs/tamarack.configure.log" 2>&1 || {
+  say "configuring the Windows build failed; the end of $logs/tamarack.configure.log:"
+  tail -n 30 "$logs/tamarack.configure.log" >&2
+  exit 1
+}
+cmake --build "$build" -j"$jobs" --target tamarack
+say "built $build/tamarack.exe in $((SECONDS - start)) s"
+
+# The DLLs the program loads that are not Windows' own: those it names and
+# those they name in turn, found in the prefix or the cross compiler's folders.
+version=$(sed -n 's/^project(tamarack VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+name=tamarack-$version-windows-x64
+stage=$build/zip/$name
+rm -rf "$build/zip"
+mkdir -p "$stage"
+cp "$build/tamarack.exe" "$stage/"
+$host-strip --strip-unneeded "$stage/tamarack.exe"
+dll_dirs=("$prefix/bin" "$(dirname "$($cxx -print-file-name=libstdc++-6.dll)")" /usr/$host/lib)
+needed() { $host-objdump -p "$1" | awk '/DLL Name:/ { print $3 }'; }
+queue=("$stage/tamarack.exe")
+while [ ${#queue[@]} -gt 0 ]; do
+  file=${queue[0]}
+  queue=("${queue[@]:1}")
+  for dll in $(needed "$file"); do
+    [ -f "$stage/$dll" ] && continue
+    for d in "${dll_dirs[@]}"; do
+      found=$(find "$d" -maxdepth 1 -iname "$dll" -print -quit 2>/dev/null)
+      if [ -n "$found" ]; then
+        cp "$found" "$stage/$dll"
+        $host-strip --strip-unneeded "$stage/$dll"
+        queue+=("$stage/$dll")
+        break
+      fi
+    done # not found: one of Windows' own (kernel32, opengl32, ...)
+  done
+done
+cp -r "$root/data" "$stage/data"
+cp "$root/README.md" "$stage/README.md"
+# Windows' editors want CRLF line ends in a text file that is opened by hand.
+sed 's/$/\r/' "$root/packaging/windows/WINDOWS.txt" >"$stage/WINDOWS.txt"
+zip=$build/$name.zip
+rm -f "$zip"
+(cd "$build/zip" && zip -q -r -X "$zip" "$name")
+say "wrote $zip ($(du -k "$zip" | cut -f1) KiB: tamarack.exe and $(find "$stage" -maxdepth 1 -name '*.dll' | wc -l) DLLs)"
