@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Tamarack needs, builds it and runs every test: the unit and
 # end-to-end tests, the same again under AddressSanitizer + UBSan, and short
-# libFuzzer runs on every parser of outside input (FUZZ_SECONDS each, default 20).
+# libFuzzer runs on every parser of outside input (FUZZ_SECONDS each, default 20),
+# and the Windows build (tools/build-windows.sh) under Wine against the Linux one.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -46,3 +47,10 @@ for f in "${fuzzers[@]}"; do
   "$f" -max_total_time="$fuzz_seconds" "${limit[@]}" -print_final_stats=0 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
 done
 echo "fuzzing: ${#fuzzers[@]} targets, no crash"
+
+echo "== build for Windows and test it under Wine"
+# The libraries are built once into ~/.cache/tamarack/windows-deps (the
+# first time takes a quarter of an hour or more); later runs reuse them.
+tools/build-windows.sh
+version=$(sed -n 's/^project(tamarack VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+bash tests/windows/wine.sh "build-windows/tamarack-$version-windows-x64.zip" build/tamarack build/tests/tamarack-xclose
