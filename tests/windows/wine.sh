@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows build under Wine, beside the Linux build on the same show: the
 # same outputs and statuses, the same pixels, paths in Windows' own form, a
-# CRLF script, and the live show in a window that ends on Escape, on close
-# and at the script's "end".
+# CRLF script, a video file; the live show in a window that ends on Escape,
+# on close and at the script's "end", full screen with its black bars, --dev
+# reloading a saved script, and Ctrl+C stopping a render.
 # Args: ZIP LINUX_TAMARACK XCLOSE_BIN
 set -u
 if [ $# -ne 3 ]; then
@@ -154,7 +155,64 @@ took=$((($(date +%s%N) - began) / 1000000))
 [ "$st" -eq 0 ] || fail "end: status $st: $(cat "$work/live.err")"
 [ "$took" -ge 3000 ] || fail "end: the show ended after $took ms, before its end at 3 s"
 
+# Full screen on the 1280x720 screen: the window covers it, the 4:3 picture
+# fills 960x720 in the middle between black bars.
+(cd "$show" && SDL_AUDIODRIVER=dummy exec "$wine" "$exe") 2>"$work/live.err" &
+pid=$!
+if wid=$("$xclose" --find "$pid"); then
+  "$xclose" --windows | grep -q "^$wid 0 0 1280 720\$" || fail "full screen: the windows are $("$xclose" --windows | tr '\n' ';')"
+  "$xclose" --grab "$work/screen.ppm"
+  pixel() { od -An -tu1 -j $((16 + ($2 * 1280 + $1) * 3)) -N3 "$work/screen.ppm" | tr -s ' ' | sed 's/^ //'; }
+  for at in "80 360" "1200 360" "10 10" "1270 710"; do
+    # shellcheck disable=SC2086
+    [ "$(pixel $at)" = "0 0 0" ] || fail "full screen: ($at) is $(pixel $at), not a black bar"
+  done
+  lit=0
+  for x in 200 400 640 880 1080; do
+    for y in 100 360 620; do
+      read -r r g b < <(pixel "$x" "$y")
+      [ $((r + g + b)) -gt 0 ] && lit=$((lit + 1))
+    done
+  done
+  [ "$lit" -ge 10 ] || fail "full screen: $lit of 15 points of the picture between the bars are lit"
+  "$xclose" --escape "$wid"
+  wait "$pid" || fail "full screen: status $?: $(cat "$work/live.err")"
+else
+  fail "full screen: no window"
+  kill -9 "$pid"
+fi
+
+# --dev: a saved script is read again at once, and said so on stdout.
+dev=$work/dev
+mkdir -p "$dev" && cp -r "$show/data" "$dev/"
+(cd "$dev" && SDL_AUDIODRIVER=dummy exec "$wine" "$exe" --dev) >"$work/dev.out" 2>&1 &
+pid=$!
+if wid=$("$xclose" --find "$pid"); then
+  sleep 1
+  printf '# saved again\n' >>"$dev/data/script.txt"
+  for _ in $(seq 50); do grep -q 'reloaded data/script.txt' "$work/dev.out" && break; sleep 0.1; done
+  grep -q '^tamarack: reloaded data/script.txt: 43 commands, 0 errors, 0 warnings' "$work/dev.out" ||
+    fail "--dev: no reload 5 s after the save: $(cat "$work/dev.out")"
+  "$xclose" --escape "$wid"
+  wait "$pid" || fail "--dev: status $?"
+else
+  fail "--dev: no window"
+  kill -9 "$pid"
+fi
+
+# Ctrl+C (SIGINT, which Wine hands the program as a console Ctrl+C) stops a
+# render within a frame: status 130 and the count of frames written.
+(cd "$show" && exec "$wine" "$exe" --render - --fps 1000) >/dev/null 2>"$work/stop.err" &
+pid=$!
+sleep 2
+kill -INT "$pid"
+wait "$pid"
+st=$?
+[ "$st" -eq 130 ] || fail "Ctrl+C: status $st, not 130"
+grep -q '^tamarack: stopped: [0-9]* frames written to the stream' "$work/stop.err" ||
+  fail "Ctrl+C: '$(cat "$work/stop.err")'"
+
 [ "$failed" -eq 0 ] || exit 1
 echo "windows under wine: ok"
 INNER
-xvfb-run -a -s "-screen 0 1024x768x24" bash "$work/drive.sh" "$work" "$exe" "$linux" "$xclose"
+xvfb-run -a -s "-screen 0 1280x720x24" bash "$work/drive.sh" "$work" "$exe" "$linux" "$xclose"
